@@ -1,0 +1,227 @@
+#include "platform/FileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace Platform {
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& path, const char* reason) {
+    throw EPlatformError(std::string(what) + " \"" + path + "\": " + reason);
+}
+
+[[noreturn]] void Fail(const char* what, const std::string& path, int error) {
+    Fail(what, path, std::strerror(error));
+}
+
+TFileId IdOf(const struct stat& st) {
+    return TFileId{.Volume = static_cast<std::uint64_t>(st.st_dev),
+                   .IndexHigh = 0,
+                   .IndexLow = static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Folder or not, and link or not, of one entry; a link is followed only to see whether it
+// leads to a folder (a broken link is a file).
+void Classify(int dirFd, const dirent& entry, TDirEntry& out) {
+    unsigned char type = entry.d_type;
+    struct stat st;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return;
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    }
+    out.IsLink = type == DT_LNK;
+    out.IsFolder =
+        type == DT_DIR ||
+        (type == DT_LNK && ::fstatat(dirFd, entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode));
+}
+
+}  // namespace
+
+TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries, TFileId* folderId) {
+    entries.clear();
+    const std::string name = TextToUtf8(folder);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == EACCES || errno == EPERM ? TListStatus::lsDenied : TListStatus::lsFailed;
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        ::close(fd);
+        return TListStatus::lsFailed;
+    }
+    if (folderId != nullptr) {
+        struct stat st;
+        if (::fstat(fd, &st) == 0)
+            *folderId = IdOf(st);
+    }
+    TListStatus status = TListStatus::lsOk;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            // A folder removed while it is read ends with an error: it lists as gone.
+            if (errno != 0) {
+                entries.clear();
+                status = TListStatus::lsFailed;
+            }
+            break;
+        }
+        if (IsDotOrDotDot(entry->d_name))
+            continue;
+        TDirEntry& out = entries.emplace_back();
+        out.Name = Utf8ToText(entry->d_name);
+        Classify(fd, *entry, out);
+    }
+    ::closedir(dir);
+    return status;
+}
+
+bool QueryFile(const Text& path, TFileStatus& status) {
+    struct stat st;
+    if (::lstat(TextToUtf8(path).c_str(), &st) != 0)
+        return false;
+    status.IsRegular = S_ISREG(st.st_mode);
+    status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
+    status.Id = IdOf(st);
+    return true;
+}
+
+std::int64_t FileSize(const Text& path) {
+    TFileStatus status;
+    return QueryFile(path, status) ? status.Size : 0;
+}
+
+bool FileExists(const Text& path) {
+    struct stat st;
+    return ::stat(TextToUtf8(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const Text& path) {
+    struct stat st;
+    return ::stat(TextToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool QueryIdentity(const Text& path, TFileId& id) {
+    struct stat st;
+    if (::stat(TextToUtf8(path).c_str(), &st) != 0)
+        return false;
+    id = IdOf(st);
+    return true;
+}
+
+Text FullPath(const Text& path) {
+    if (path.empty())
+        return Text();
+    Text source;
+    if (path[0] != u'/') {
+        std::string cwd(PATH_MAX, '\0');
+        while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+            if (errno != ERANGE)
+                Fail("Cannot read the current folder for", TextToUtf8(path), errno);
+            cwd.resize(cwd.size() * 2);
+        }
+        cwd.resize(std::strlen(cwd.c_str()));
+        source = Utf8ToText(cwd) + u'/';
+    }
+    source += path;
+    // Components are kept as (start, length) in the result; ".." drops the last one and
+    // stays at the root when there is none.
+    Text result;
+    std::size_t i = 0;
+    while (i < source.size()) {
+        while (i < source.size() && source[i] == u'/')
+            ++i;
+        std::size_t end = i;
+        while (end < source.size() && source[end] != u'/')
+            ++end;
+        const TextView part = TextView(source).substr(i, end - i);
+        i = end;
+        if (part.empty() || part == u".")
+            continue;
+        if (part == u"..") {
+            const std::size_t cut = result.rfind(u'/');
+            result.resize(cut == Text::npos ? 0 : cut);
+            continue;
+        }
+        result += u'/';
+        result += part;
+    }
+    return result.empty() ? Text(u"/") : result;
+}
+
+Text ExecutableDir() {
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", target.data(), target.size());
+        if (n < 0)
+            Fail("Cannot read", "/proc/self/exe", errno);
+        if (static_cast<std::size_t>(n) < target.size()) {
+            target.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        target.resize(target.size() * 2);
+    }
+    const std::size_t cut = target.rfind('/');
+    if (cut == std::string::npos || cut == 0)
+        return Text(u"/");
+    target.resize(cut);
+    return Utf8ToText(target);
+}
+
+Text TempDir() {
+    const char* dir = std::getenv("TMPDIR");
+    std::string folder = dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return Utf8ToText(folder);
+}
+
+TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
+    const std::string name = TextToUtf8(path);
+    // Non-blocking only for the open itself: a pipe must not hang it.
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        Fail("Cannot open file", name, errno);
+    struct stat st;
+    const char* reason = nullptr;
+    if (::fstat(fd, &st) != 0 || ::fcntl(fd, F_SETFL, 0) != 0) {
+        reason = std::strerror(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+        reason = std::strerror(EISDIR);
+    } else if (!S_ISREG(st.st_mode)) {
+        reason = "not a regular file";  // a pipe or device could block or never end
+    }
+    if (reason != nullptr) {
+        ::close(fd);
+        Fail("Cannot open file", name, reason);
+    }
+    FHandle = fd;
+}
+
+TFileReader::~TFileReader() {
+    if (FHandle >= 0)
+        ::close(static_cast<int>(FHandle));
+}
+
+std::size_t TFileReader::Read(void* buffer, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(FHandle), buffer, size);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            Fail("Cannot read file", TextToUtf8(FPath), errno);
+    }
+}
+
+}  // namespace Platform

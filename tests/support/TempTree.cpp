@@ -1,0 +1,207 @@
+#include "support/TempTree.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+    throw std::runtime_error("TTempTree: " + what + " " + path + ": " + std::strerror(errno));
+}
+
+// The base for trees: TMPDIR when the user nobody can pass through it, else /tmp.
+std::string Base() {
+    const char* dir = std::getenv("TMPDIR");
+    struct stat st;
+    if (dir != nullptr && dir[0] == '/' && ::stat(dir, &st) == 0 && S_ISDIR(st.st_mode) &&
+        (st.st_mode & S_IXOTH) != 0) {
+        std::string base(dir);
+        while (base.size() > 1 && base.back() == '/')
+            base.pop_back();
+        return base;
+    }
+    return "/tmp";
+}
+
+void MakeFolders(const std::string& path, std::size_t from) {
+    for (std::size_t i = path.find('/', from);; i = path.find('/', i + 1)) {
+        const std::string part = path.substr(0, i);
+        if (::mkdir(part.c_str(), 0755) == 0) {
+            ::chmod(part.c_str(), 0755);  // whatever the umask
+        } else if (errno != EEXIST) {
+            Fail("cannot make folder", part);
+        }
+        if (i == std::string::npos)
+            break;
+    }
+}
+
+// Removes a file or a whole folder, giving folders back their permissions first so that
+// what a test made unreadable goes too.
+void RemoveAll(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode)) {
+        ::chmod(path.c_str(), 0700);
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(path.c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != "..")
+                    names.push_back(name);
+            }
+            ::closedir(dir);
+        }
+        for (const std::string& name : names)
+            RemoveAll(path + "/" + name);
+        ::rmdir(path.c_str());
+    } else {
+        ::unlink(path.c_str());
+    }
+}
+
+}  // namespace
+
+TTempTree::TTempTree() {
+    std::string pattern = Base() + "/twinseek-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        Fail("cannot make", pattern);
+    ::chmod(pattern.c_str(), 0755);
+    FRoot = pattern;
+}
+
+TTempTree::~TTempTree() {
+    RemoveAll(FRoot);
+}
+
+const std::string& TTempTree::Root() const {
+    return FRoot;
+}
+
+std::string TTempTree::Path(std::string_view rel) const {
+    return FRoot + "/" + std::string(rel);
+}
+
+Text TTempTree::TextPath(std::string_view rel) const {
+    return Platform::Utf8ToText(Path(rel));
+}
+
+Text TTempTree::FolderText(std::string_view rel) const {
+    std::string path = rel.empty() ? FRoot : Path(rel);
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return Platform::Utf8ToText(path + "/");
+}
+
+void TTempTree::File(std::string_view rel, std::string_view bytes) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('/');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        Fail("cannot create", path);
+    ::fchmod(fd, 0644);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            Fail("cannot write", path);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+}
+
+void TTempTree::SizedFile(std::string_view rel, std::uint64_t size, char fill) {
+    File(rel, std::string(size, fill));
+}
+
+void TTempTree::Folder(std::string_view rel) {
+    MakeFolders(Path(rel), FRoot.size() + 1);
+}
+
+void TTempTree::Link(std::string_view rel, std::string_view target) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('/');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    if (::symlink(std::string(target).c_str(), path.c_str()) != 0)
+        Fail("cannot link", path);
+}
+
+void TTempTree::HardLink(std::string_view rel, std::string_view existingRel) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('/');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    if (::link(Path(existingRel).c_str(), path.c_str()) != 0)
+        Fail("cannot hard-link", path);
+}
+
+void TTempTree::Remove(std::string_view rel) {
+    RemoveAll(Path(rel));
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+int RunAsNobody(const std::function<int()>& body) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(channel[0]);
+        ::close(channel[1]);
+        return -1;
+    }
+    if (child == 0) {
+        ::close(channel[0]);
+        constexpr uid_t nobody = 65534;
+        if (RunningAsRoot() &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(1);
+        int result = -1;
+        try {
+            result = body();
+        } catch (...) {
+            ::_exit(1);
+        }
+        // The value goes through a pipe: an exit status holds only 8 bits.
+        const bool sent = ::write(channel[1], &result, sizeof result) == sizeof result;
+        ::_exit(sent ? 0 : 1);
+    }
+    ::close(channel[1]);
+    int result = 0;
+    std::size_t got = 0;
+    while (got < sizeof result) {
+        const ssize_t n =
+            ::read(channel[0], reinterpret_cast<char*>(&result) + got, sizeof result - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(channel[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return clean && got == sizeof result ? result : -1;
+}

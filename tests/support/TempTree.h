@@ -1,0 +1,38 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/Text.h"
+
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+// Folders are made 0755 and files 0644 whatever the umask, so that the user nobody can reach
+// them (see RunAsNobody).
+class TTempTree {
+public:
+    TTempTree();
+    ~TTempTree();
+    TTempTree(const TTempTree&) = delete;
+    TTempTree& operator=(const TTempTree&) = delete;
+    const std::string& Root() const;                   // UTF-8, no trailing "/"
+    std::string Path(std::string_view rel) const;      // Root() + "/" + rel
+    Text TextPath(std::string_view rel) const;         // the same as Text (Utf8ToText)
+    Text FolderText(std::string_view rel = {}) const;  // Path(rel) with one trailing "/" as Text
+    void File(std::string_view rel, std::string_view bytes);  // parents made as needed
+    void SizedFile(std::string_view rel, std::uint64_t size, char fill = 'x');
+    void Folder(std::string_view rel);
+    void Link(std::string_view rel, std::string_view target);  // symbolic link, target as given
+    void HardLink(std::string_view rel, std::string_view existingRel);
+    void Remove(std::string_view rel);  // file or whole folder
+
+private:
+    std::string FRoot;
+};
+
+bool RunningAsRoot();
+// Runs body in a child process as the unprivileged user nobody (uid/gid 65534) and returns
+// the value body returned (or -1 when the child could not switch or crashed). Used to test
+// unreadable files and folders, which root reads anyway. A test that does not run as root is
+// unprivileged already: its child keeps the test's own user.
+int RunAsNobody(const std::function<int()>& body);
