@@ -1,0 +1,55 @@
+#pragma once
+// Shared set-up of the translation tests: the module's globals are reset around every test,
+// the system language is pinned to English, and a fake store stands in for the user's.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ScopedEnv.h"
+#include "support/TempTree.h"
+#include "translation/Translation.h"
+
+class TFakeLanguageStore : public TLanguageStore {
+public:
+    std::optional<Text> Stored;
+    bool CanOpen = true;
+    std::vector<Text> Writes;
+
+    std::optional<Text> ReadCurrentLanguage() override { return Stored; }
+    bool WriteCurrentLanguage(const Text& code) override {
+        if (!CanOpen)
+            return false;
+        Writes.push_back(code);
+        Stored = code;
+        return true;
+    }
+};
+
+class TranslationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetSystemLanguage("en_US.UTF-8");
+        ResetTranslations();
+    }
+    void TearDown() override { ResetTranslations(); }
+
+    void SetSystemLanguage(const std::string& locale) {
+        Env.Set("LANGUAGE", locale);
+        Env.Set("LC_ALL", std::nullopt);
+        Env.Set("LC_MESSAGES", std::nullopt);
+        Env.Set("LANG", std::nullopt);
+    }
+
+    // Writes the table file and loads it with the given stored code.
+    void Load(const std::string& bytes, std::optional<Text> stored = Text(u"de")) {
+        Tree.File("transl.dt", bytes);
+        Store.Stored = std::move(stored);
+        LoadTranslationsFrom(Tree.TextPath("transl.dt"), &Store);
+    }
+
+    TScopedEnv Env;
+    TTempTree Tree;
+    TFakeLanguageStore Store;
+};
