@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Side-by-side timings on a warm tree, ratios from one run.
+
+  bench/bench.py walk CORPUS [--runs N]
+      the folder walk (twinseek-cli --no-file-clones) against
+      find CORPUS -type f -printf '%s %p\\n'; peak memory per collected file.
+  bench/bench.py clones CORPUS [--runs N]
+      content mode against jdupes, rmlint, fdupes and rdfind, each checked to find the
+      same duplicate groups; name and size modes against the plain walk.
+
+Set TWINSEEK_CLI to the program to measure (default: build/bin/twinseek-cli).
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+CLI = os.environ.get("TWINSEEK_CLI", os.path.join(TOP, "build", "bin", "twinseek-cli"))
+
+
+def run(cmd):
+    """Wall time in seconds and peak resident memory in bytes of one run."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.perf_counter() - start
+    code = os.waitstatus_to_exitcode(status)
+    if code != 0:
+        sys.exit(f"{' '.join(cmd)} exited with {code}")
+    return elapsed, usage.ru_maxrss * 1024
+
+
+def measure(name, cmd, runs):
+    run(cmd)  # warm-up
+    results = [run(cmd) for _ in range(runs)]
+    t = statistics.median(r[0] for r in results)
+    m = max(r[1] for r in results)
+    return {"name": name, "time": t, "rss": m}
+
+
+def table(rows, base):
+    print(f"{'command':<44} {'median s':>9} {'ratio':>7} {'peak MB':>8}")
+    for r in rows:
+        print(f"{r['name']:<44} {r['time']:9.3f} {r['time'] / base['time']:7.2f} {r['rss'] / 2**20:8.1f}")
+
+
+def walk(args):
+    corpus = os.path.abspath(args.corpus)
+    listing = subprocess.run(["find", corpus, "-type", "f", "-size", "+0", "-printf", "%p\\n"],
+                             capture_output=True, check=True).stdout.decode("utf-8", "surrogateescape")
+    paths = listing.splitlines()
+    path_bytes = sum(len(p.encode("utf-16-le", "surrogatepass")) for p in paths)
+    find = measure("find -type f -printf '%s %p\\n'",
+                   ["find", corpus, "-type", "f", "-printf", "%s %p\\n"], args.runs)
+    ours = measure("twinseek-cli --no-file-clones",
+                   [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", corpus], args.runs)
+    empty = os.path.join(TOP, "build", "bench-empty")
+    os.makedirs(empty, exist_ok=True)
+    baseline = measure("twinseek-cli on an empty folder", [CLI, "--no-file-clones", "-q", empty], args.runs)
+    table([find, ours, baseline], find)
+    per_file = (ours["rss"] - baseline["rss"] - path_bytes) / max(1, len(paths))
+    print(f"\n{len(paths)} files collected; path text {path_bytes / 2**20:.1f} MB (UTF-16)")
+    print(f"walk / find: {ours['time'] / find['time']:.2f}")
+    print(f"peak memory per collected file beyond its path text: {per_file:.0f} bytes")
+
+
+def parse_ours(text):
+    groups, current = [], None
+    for line in text.splitlines():
+        if not line.startswith("["):
+            current = []
+            groups.append(current)
+            continue
+        fields = line.split("\t")
+        folder, name = fields[3], fields[2]
+        current.append(folder.rstrip("/") + "/" + name)
+    return groups
+
+
+def parse_blank_separated(text):
+    groups, current = [], []
+    for line in text.splitlines():
+        if line.strip():
+            current.append(line)
+        elif current:
+            groups.append(current)
+            current = []
+    if current:
+        groups.append(current)
+    return groups
+
+
+def parse_rdfind(path):
+    by_id = {}
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+        for line in f:
+            if line.startswith("#"):
+                continue
+            fields = line.rstrip("\n").split(" ", 7)
+            if len(fields) == 8:
+                by_id.setdefault(abs(int(fields[1])), []).append(fields[7])
+    return [g for g in by_id.values() if len(g) > 1]
+
+
+def as_set(groups):
+    return {frozenset(g) for g in groups if len(g) > 1}
+
+
+def capture(cmd):
+    return subprocess.run(cmd, capture_output=True, check=True).stdout.decode("utf-8", "surrogateescape")
+
+
+def clones(args):
+    corpus = os.path.abspath(args.corpus)
+    ours_cmd = [CLI, "--compare", "content", "--min-size-mb", "0", "--max-groups", "0", "-q", corpus]
+    reference = as_set(parse_ours(capture(ours_cmd)))
+    rdfind_out = os.path.join(TOP, "build", "rdfind-results.txt")
+    peers = [
+        ("jdupes -r -q", ["jdupes", "-r", "-q", corpus], parse_blank_separated),
+        ("rmlint -T df -o fdupes", ["rmlint", "-T", "df", "-o", "fdupes:stdout", corpus], parse_blank_separated),
+        ("fdupes -r -q -n", ["fdupes", "-r", "-q", "-n", corpus], parse_blank_separated),
+        ("rdfind -dryrun true", ["rdfind", "-dryrun", "true", "-outputname", rdfind_out, corpus], None),
+    ]
+    for name, cmd, parse in peers:
+        found = as_set(parse(capture(cmd)) if parse else (capture(cmd), parse_rdfind(rdfind_out))[1])
+        verdict = "same groups" if found == reference else f"DIFFERENT ({len(found)} vs {len(reference)} groups)"
+        print(f"{name:<26} {verdict}")
+    print(f"{len(reference)} duplicate groups\n")
+
+    rows = [measure(name, cmd, args.runs) for name, cmd, _ in peers if name.startswith("jdupes")]
+    rows.append(measure("twinseek-cli content (parallel)", ours_cmd, args.runs))
+    rows.append(measure("twinseek-cli content (--sequential)", ours_cmd[:1] + ["--sequential"] + ours_cmd[1:], args.runs))
+    for name, cmd, _ in peers[1:]:
+        rows.append(measure(name, cmd, args.runs))
+    walk_row = measure("twinseek-cli walk only", [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", corpus], args.runs)
+    for mode in ("name", "size", "name-size"):
+        rows.append(measure(f"twinseek-cli {mode}",
+                            [CLI, "--compare", mode, "--min-size-mb", "0", "--max-groups", "0", "-q", corpus],
+                            args.runs))
+    rows.append(walk_row)
+    table(rows, rows[0])
+    print("\n(ratio: against the first row)")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("what", choices=["walk", "clones"])
+    parser.add_argument("corpus")
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    {"walk": walk, "clones": clones}[args.what](args)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Deterministic benchmark corpora.
+
+  bench/corpus.py small   DIR   about 200,000 small files in nested folders
+  bench/corpus.py mixed   DIR   about 20,000 files, 3 GB, long-tailed sizes
+  bench/corpus.py big     DIR   a few dozen same-size 64 MB files, some duplicates
+
+The same preset always gives the same tree, byte for byte.
+"""
+import os
+import random
+import sys
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def block(rng, size):
+    return rng.randbytes(size)
+
+
+def small(root):
+    # 40 top folders x 10 subfolders x 10 leaf folders x 50 files = 200,000 files.
+    # Sizes cluster (many files share a size) and about one file in eight is a copy.
+    rng = random.Random(2021)
+    pool = [block(rng, rng.choice([64, 100, 512, 1000, 2048, 4096])) for _ in range(3000)]
+    n = 0
+    for a in range(40):
+        for b in range(10):
+            for c in range(10):
+                folder = os.path.join(root, f"top{a:02d}", f"mid{b}", f"leaf{c}")
+                os.makedirs(folder, exist_ok=True)
+                for i in range(50):
+                    if rng.random() < 0.125:
+                        data = rng.choice(pool)
+                    else:
+                        data = block(rng, rng.randint(1, 4096))
+                    with open(os.path.join(folder, f"file{i:02d}_{n}.dat"), "wb") as f:
+                        f.write(data)
+                    n += 1
+    print(f"{n} files")
+
+
+def mixed(root):
+    # Long-tailed sizes up to tens of MB; about a quarter duplicated; same-size files that
+    # differ only at the start or only at the end; a few duplicated folder trees.
+    rng = random.Random(1984)
+    files = 0
+    total = 0
+    originals = []
+
+    def size_of():
+        r = rng.random()
+        if r < 0.70:
+            return rng.randint(1, 64 * 1024)
+        if r < 0.95:
+            return rng.randint(64 * 1024, 1024 * 1024)
+        if r < 0.995:
+            return rng.randint(1024 * 1024, 8 * 1024 * 1024)
+        return rng.randint(8 * 1024 * 1024, 40 * 1024 * 1024)
+
+    target_files = 19000
+    while files < target_files and total < 3 * 1024**3:
+        folder = os.path.join(root, f"d{rng.randint(0, 199):03d}", f"s{rng.randint(0, 9)}")
+        path = os.path.join(folder, f"f{files:05d}.bin")
+        r = rng.random()
+        if originals and r < 0.25:
+            src = rng.choice(originals)
+            with open(src, "rb") as f:
+                data = f.read()
+        elif originals and r < 0.30:
+            with open(rng.choice(originals), "rb") as f:
+                data = bytearray(f.read())
+            if rng.random() < 0.5:
+                data[0] ^= 0xFF
+            else:
+                data[-1] ^= 0xFF
+            data = bytes(data)
+        else:
+            data = block(rng, size_of())
+            originals.append(path)
+        write(path, data)
+        files += 1
+        total += len(data)
+    # A few duplicated folder trees.
+    for t in range(5):
+        tree = os.path.join(root, f"tree{t}")
+        tree_files = []
+        for i in range(40):
+            tree_files.append((os.path.join(f"sub{i % 4}", f"t{i}.dat"), block(rng, rng.randint(1, 200000))))
+        for copy in ("a", "b", "c")[: 2 + t % 2]:
+            for rel, data in tree_files:
+                write(os.path.join(tree, copy, rel), data)
+                files += 1
+                total += len(data)
+    print(f"{files} files, {total / 1024**3:.2f} GB")
+
+
+def big(root):
+    # 36 files of 64 MB: 12 distinct contents, 8 of them with one copy, 4 with two.
+    rng = random.Random(64)
+    size = 64 * 1024 * 1024
+    n = 0
+    for k in range(12):
+        data = block(rng, size)
+        copies = 2 if k < 8 else 3
+        if k >= 10:
+            copies = 1  # unique, but of the same size
+        for c in range(copies):
+            write(os.path.join(root, f"g{k:02d}", f"copy{c}.bin"), data)
+            n += 1
+    print(f"{n} files of {size} bytes")
+
+
+def main():
+    if len(sys.argv) != 3 or sys.argv[1] not in ("small", "mixed", "big"):
+        sys.exit(__doc__)
+    root = sys.argv[2]
+    if os.path.exists(root) and os.listdir(root):
+        sys.exit(f"{root} is not empty")
+    os.makedirs(root, exist_ok=True)
+    {"small": small, "mixed": mixed, "big": big}[sys.argv[1]](root)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,82 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <map>
+
+#include "platform/Text.h"
+
+namespace {
+
+const std::map<std::string, int> compareModes = {
+    {"name", cmName}, {"size", cmSize}, {"name-size", cmNameSize}, {"content", cmContent}};
+
+bool IsBlank(const std::string& text) {
+    for (unsigned char c : text)
+        if (c > 32) return false;
+    return true;
+}
+
+}  // namespace
+
+TCliParse ParseCliOptions(int argc, const char* const* argv) {
+    TCliParse result;
+    TCliOptions& o = result.Options;
+    CLI::App app{"Finds duplicate files and folders below the given folders.", "twinseek-cli"};
+    app.add_option("FOLDER", o.Folders, "folders to scan");
+    app.add_option("--compare", o.Compare, "comparison mode (default content)")
+        ->check(CLI::IsMember({"name", "size", "name-size", "content"}));
+    app.add_option("--masks", o.Masks, "file masks as typed in the window (default \"*.*\")");
+    app.add_option("--min-size-mb", o.MinSizeMB, "minimum file size in MB, 0..1048576 (default 1)")
+        ->check(CLI::Range(std::int64_t{0}, MinSizeMBLimit));
+    app.add_option("--max-groups", o.MaxGroups, "maximum number of groups, 0 = all (default 100)")
+        ->check(CLI::Range(std::int64_t{0}, MaxGroupsLimit));
+    app.add_option("--min-group-size", o.MinGroupSize, "minimum group size, 2..1000 (default 2)")
+        ->check(CLI::Range(MinGroupSizeLow, MinGroupSizeHigh));
+    app.add_flag("--sequential", o.Sequential, "hash on one thread (default: parallel)");
+    app.add_flag("--no-file-clones", o.NoFileClones, "do not look for file clones (default: look)");
+    app.add_flag("--folder-clones", o.FolderClones, "look for folder clones too (default: do not)");
+    app.add_option("--files-csv", o.FilesCsv, "write the File Clones list as the window's export does");
+    app.add_option("--folders-csv", o.FoldersCsv, "write the Folder Clones list likewise");
+    app.add_option("--lang", o.Lang,
+                   "language of this run's texts (default: the stored choice, else the system's)");
+    app.add_flag("-q,--quiet", o.Quiet, "no status output");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        result.Kind = TCliParse::pkHelp;
+        result.Message = app.help();
+        return result;
+    } catch (const CLI::ParseError& error) {
+        result.Kind = TCliParse::pkUsageError;
+        result.Message = error.what();
+        return result;
+    }
+    for (const std::string& folder : o.Folders) {
+        if (IsBlank(folder)) {
+            result.Kind = TCliParse::pkUsageError;
+            result.Message = "FOLDER: a folder argument is blank";
+            return result;
+        }
+    }
+    return result;
+}
+
+TScanSettings SettingsFromOptions(const TCliOptions& o) {
+    TScanSettings s;
+    for (const std::string& argument : o.Folders) {
+        const Text folder = NormalizeFolder(Platform::Utf8ToText(argument));
+        bool listed = false;
+        for (const Text& other : s.Folders) listed = listed || SameFolderText(other, folder);
+        if (!folder.empty() && !listed) s.Folders.push_back(folder);
+    }
+    s.CompareIndex = compareModes.at(o.Compare);
+    s.Masks = Platform::Utf8ToText(o.Masks);
+    s.MinSizeMB = o.MinSizeMB;
+    s.MaxGroups = o.MaxGroups;
+    s.MinGroupSize = o.MinGroupSize;
+    s.ParallelHash = !o.Sequential;
+    s.FindFileClones = !o.NoFileClones;
+    s.FindFolderClones = o.FolderClones;
+    return s;
+}

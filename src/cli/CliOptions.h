@@ -1,0 +1,36 @@
+#pragma once
+// The command line's interface; scripts rely on it, so it changes only by additions.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/ScanSettings.h"
+
+struct TCliOptions {
+    std::vector<std::string> Folders;
+    std::string Compare = "content";
+    std::string Masks = "*.*";
+    std::int64_t MinSizeMB = 1;
+    std::int64_t MaxGroups = 100;
+    std::int64_t MinGroupSize = 2;
+    bool Sequential = false;
+    bool NoFileClones = false;
+    bool FolderClones = false;
+    bool Quiet = false;
+    std::optional<std::string> FilesCsv;
+    std::optional<std::string> FoldersCsv;
+    std::optional<std::string> Lang;
+};
+
+struct TCliParse {
+    enum TKind { pkRun, pkHelp, pkUsageError } Kind = pkRun;
+    TCliOptions Options;
+    std::string Message;  // the help text, or what was wrong
+};
+
+TCliParse ParseCliOptions(int argc, const char* const* argv);
+
+// The scan settings of the options: folders normalised as "Add folder..." does, without
+// duplicates.
+TScanSettings SettingsFromOptions(const TCliOptions& options);

@@ -1,0 +1,64 @@
+#pragma once
+// One collected file, the owning list of them, and their index by path.
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/PathSyntax.h"
+#include "platform/Sha1.h"
+#include "platform/Text.h"
+
+class TFileInfo {
+public:
+    // Makes the record of a path; asks the platform for the size (0 when it cannot tell)
+    // and, when id is given, for the file's identity. Never opens the file, never fails.
+    explicit TFileInfo(Text aPath, Platform::TFileId* id = nullptr);
+    // A record with a known size, for data that does not come from the disk.
+    TFileInfo(Text aPath, std::int64_t aSize);
+    TFileInfo(const TFileInfo&) = delete;
+    TFileInfo& operator=(const TFileInfo&) = delete;
+
+    Text FullPath;
+    std::int64_t Size = 0;
+
+    // The last component of FullPath.
+    TextView Name() const { return TextView(FullPath).substr(FNameStart); }
+
+    // The SHA-1 digest of the content, once the hashing phase has stored one.
+    bool HasContentHash() const { return FHasHash; }
+    const Platform::TSha1Digest& Digest() const { return FDigest; }
+    void SetContentHash(const Platform::TSha1Digest& digest);
+    void ClearContentHash() { FHasHash = false; }
+    // 40 lower-case hexadecimal digits, or the empty text.
+    Text ContentHash() const;
+
+private:
+    std::uint32_t FNameStart = 0;
+    bool FHasHash = false;
+    Platform::TSha1Digest FDigest{};
+};
+
+// FFiles: owns its records, in the order of collection.
+using TFileList = std::vector<std::unique_ptr<TFileInfo>>;
+
+// The key of a path in FFileMap: lower-cased where the file system ignores letter case
+// (Windows), the path itself where it does not (POSIX).
+Text PathKey(TextView path, Platform::TPathSyntax syntax = Platform::NativeSyntax);
+
+// FFileMap: path key to record; owns no record.
+class TFileMap {
+public:
+    TFileInfo* Find(TextView path) const;
+    // Enters a record under the key of its FullPath; the record must outlive the entry.
+    void Add(TFileInfo* file);
+    void Clear();
+    void Reserve(std::size_t count) { FMap.reserve(count); }
+    std::size_t Count() const { return FMap.size(); }
+
+private:
+    std::unordered_map<TextView, TFileInfo*> FMap;  // keys view FullPath or FOwnedKeys
+    std::deque<Text> FOwnedKeys;
+};

@@ -1,0 +1,40 @@
+#include "core/ResultList.h"
+
+void ClearListGroups(TResultList& list) {
+    while (list.GroupCount() > 0) list.DeleteGroup(0);
+}
+
+TMemoryResultList::TMemoryResultList(std::vector<Text> columns) : FColumns(std::move(columns)) {}
+
+void TMemoryResultList::SetColumnCaption(int column, const Text& caption) {
+    FColumns.at(column) = caption;
+}
+
+void TMemoryResultList::AddGroup(int groupId, const Text& header) {
+    FGroups.push_back({groupId, header});
+}
+
+void TMemoryResultList::DeleteGroup(int index) {
+    FGroups.at(index);  // raises for an index out of range
+    FGroups.erase(FGroups.begin() + index);
+}
+
+void TMemoryResultList::ClearItems() {
+    FItems.clear();
+    FSelected = -1;
+}
+
+void TMemoryResultList::AddItem(TListItem item) { FItems.push_back(std::move(item)); }
+
+void TMemoryResultList::SetChecked(int index, bool checked) { FItems.at(index).Checked = checked; }
+
+void TMemoryResultList::DeleteItem(int index) {
+    FItems.at(index);  // raises for an index out of range
+    FItems.erase(FItems.begin() + index);
+    if (FSelected == index) FSelected = -1;
+    else if (FSelected > index) --FSelected;
+}
+
+void TMemoryResultList::EndUpdate() {
+    if (FUpdateDepth > 0) --FUpdateDepth;
+}

@@ -1,0 +1,137 @@
+#include "core/ScanSettings.h"
+
+#include <charconv>
+#include <limits>
+
+#include "platform/FileSystem.h"
+#include "platform/TextServices.h"
+
+using Platform::TPathSyntax;
+
+TCompareMode GetCompareMode(int itemIndex) {
+    switch (itemIndex) {
+        case 0:
+            return cmName;
+        case 1:
+            return cmSize;
+        case 2:
+            return cmNameSize;
+        default:
+            return cmContent;
+    }
+}
+
+namespace {
+
+bool IsBlank(char16_t c) { return c <= 32; }
+
+TextView Trim(TextView text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool IsSeparator(char16_t c) { return c == u',' || c == u';' || c == u' ' || c == u'|'; }
+
+}  // namespace
+
+std::vector<Text> ParseMasks(TextView maskText) {
+    std::vector<Text> masks;
+    std::size_t i = 0;
+    const std::size_t n = maskText.size();
+    while (i <= n) {
+        // One piece: up to the next separator outside double quotes. A quoted run loses its
+        // quotes, a doubled quote inside it stands for one, and an unterminated quote runs
+        // to the end.
+        Text piece;
+        while (i < n && !IsSeparator(maskText[i])) {
+            if (maskText[i] == u'"') {
+                ++i;
+                while (i < n) {
+                    if (maskText[i] == u'"') {
+                        if (i + 1 < n && maskText[i + 1] == u'"') {
+                            piece += u'"';
+                            i += 2;
+                            continue;
+                        }
+                        ++i;
+                        break;
+                    }
+                    piece += maskText[i++];
+                }
+            } else {
+                piece += maskText[i++];
+            }
+        }
+        const TextView trimmed = Trim(piece);
+        if (!trimmed.empty()) masks.emplace_back(trimmed);
+        ++i;  // past the separator, or past the end
+    }
+    if (masks.empty()) masks.emplace_back(u"*.*");
+    return masks;
+}
+
+Text NormalizeFolder(TextView path, TPathSyntax syntax, const TFullPathFunction& fullPath) {
+    const TextView trimmed = Trim(path);
+    if (trimmed.empty()) return Text();
+    Text folder(trimmed);
+    if (syntax == TPathSyntax::Windows && folder.size() == 2 && folder[1] == u':')
+        folder += u'\\';
+    folder = fullPath(folder);
+    return Platform::IncludeTrailingSeparator(folder, syntax);
+}
+
+Text NormalizeFolder(TextView path) {
+    return NormalizeFolder(path, Platform::NativeSyntax,
+                           [](const Text& p) { return Platform::FullPath(p); });
+}
+
+bool SameFolderText(TextView a, TextView b, TPathSyntax syntax) {
+    if (syntax == TPathSyntax::Windows) return Platform::LowerCase(a) == Platform::LowerCase(b);
+    return a == b;
+}
+
+Text FolderParent(TextView folder, TPathSyntax syntax) {
+    const Text bare = Platform::ExcludeTrailingSeparator(folder, syntax);
+    if (bare.empty()) return Text(folder);  // the POSIX root is its own parent
+    std::size_t cut = TextView::npos;
+    for (std::size_t i = bare.size(); i-- > 0;) {
+        if (Platform::IsPathSeparator(bare[i], syntax)) {
+            cut = i;
+            break;
+        }
+    }
+    if (cut == TextView::npos) return bare;  // a drive root such as D: stays itself
+    // The separator stays where it directly follows a drive colon, and at the POSIX root.
+    if ((cut > 0 && bare[cut - 1] == u':') || cut == 0) return bare.substr(0, cut + 1);
+    return bare.substr(0, cut);
+}
+
+std::int64_t ReadWholeNumber(TextView text, std::int64_t minimum) {
+    std::string ascii;
+    ascii.reserve(text.size());
+    for (char16_t c : text) {
+        if (c > 127) return minimum;
+        ascii += static_cast<char>(c);
+    }
+    std::size_t start = 0;
+    bool negative = false;
+    if (!ascii.empty() && (ascii[0] == '+' || ascii[0] == '-')) {
+        negative = ascii[0] == '-';
+        start = 1;
+    }
+    if (start == ascii.size()) return minimum;
+    std::uint64_t magnitude = 0;
+    const auto [end, ec] = std::from_chars(ascii.data() + start, ascii.data() + ascii.size(), magnitude);
+    if (ec == std::errc::result_out_of_range) {
+        // Digits only, but too many: the nearest value a 64-bit field can hold.
+        return negative ? std::numeric_limits<std::int64_t>::min()
+                        : std::numeric_limits<std::int64_t>::max();
+    }
+    if (ec != std::errc() || end != ascii.data() + ascii.size()) return minimum;
+    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (negative) return magnitude > limit ? std::numeric_limits<std::int64_t>::min()
+                                           : -static_cast<std::int64_t>(magnitude);
+    return magnitude > limit ? std::numeric_limits<std::int64_t>::max()
+                             : static_cast<std::int64_t>(magnitude);
+}

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "core/CompareText.h"
+#include "core/MaskMatch.h"
+#include "support/TestHost.h"
+
+TEST(TFileMask, Matching) {
+    struct TCase {
+        const char* mask;
+        const char* name;
+        bool matches;
+    } cases[] = {
+        {"*.*", "README", true},
+        {"*.*", ".hidden", true},
+        {"*.txt", "notes.TXT", true},
+        {"*.txt", "notes.txt.bak", false},
+        {"*.txt", ".txt", true},
+        {"photo?.jpg", "photo1.jpg", true},
+        {"photo?.jpg", "photo.jpg", false},
+        {"photo?.jpg", "photo12.jpg", false},
+        {"[a-c]*", "apple", true},
+        {"[a-c]*", "Banana", true},
+        {"[a-c]*", "Cherry", true},
+        {"[a-c]*", "date", false},
+        {"[!a-c]*", "date", true},
+        {"[!a-c]*", "apple", false},
+        {"[abc]", "B", true},
+        {"[-x]", "-", true},           // a "-" at the start is itself
+        {"[x-]", "-", true},           // and at the end
+        {"[c-a]x", "bx", false},       // a reversed range matches nothing
+        {"*?", "", true},              // "*?" behaves as "*"
+        {"a*?", "a", true},
+        {"a*??", "a", true},
+        {"a*b*c", "aXbYbZc", true},
+        {"a*b*c", "aXbYbZ", false},
+        {"*", "", true},
+        {"?", "", false},
+        {"ä*", "Ä.txt", false},        // only ASCII letters are matched regardless of case
+        {"ä*", "ä.txt", true},
+        {"*.JPG", "x.jpg", true},
+        {"[é]", "é", true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.mask) + " ~ " + c.name);
+        const auto mask = TFileMask::Compile(T(c.mask));
+        ASSERT_TRUE(mask.has_value());
+        EXPECT_EQ(mask->Matches(T(c.name)), c.matches);
+    }
+}
+
+TEST(TFileMask, IllegalOrMalformedMasksMatchNothing) {
+    for (const char* mask : {"sub\\*.txt", "sub/*.txt", "c:*", "<a>", "a|b", "\"a\"", "[abc",
+                             "[]", "[!]", "   ", "", "a\x01"}) {
+        SCOPED_TRACE(mask);
+        EXPECT_FALSE(TFileMask::Compile(T(mask)).has_value());
+    }
+    // A set can only hold characters up to code 255.
+    EXPECT_FALSE(TFileMask::Compile(u"[\u0100]").has_value());
+}
+
+TEST(TFileMask, LongNamesDoNotBlowUp) {
+    const auto mask = TFileMask::Compile(u"*a*a*a*a*a*a*a*b");
+    ASSERT_TRUE(mask);
+    EXPECT_FALSE(mask->Matches(Text(5000, u'a')));
+}
+
+TEST(CompareText, FoldsOnlyAsciiLetters) {
+    EXPECT_EQ(CompareText(u"abc", u"ABC"), 0);
+    EXPECT_LT(CompareText(u"C:\\a", u"C:\\B"), 0);
+    EXPECT_LT(CompareText(u"ab", u"abc"), 0);
+    EXPECT_GT(CompareText(u"b", u"A"), 0);
+    EXPECT_NE(CompareText(u"ä", u"Ä"), 0);
+    EXPECT_GT(CompareText(u"_", u"a"), 0);  // letters fold onto A..Z, which come before "_"
+}

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "core/FileInfo.h"
+#include "core/ScanSettings.h"
+#include "support/TestHost.h"
+
+using Platform::TPathSyntax;
+
+TEST(GetCompareMode, ItemIndexToMode) {
+    EXPECT_EQ(GetCompareMode(0), cmName);
+    EXPECT_EQ(GetCompareMode(1), cmSize);
+    EXPECT_EQ(GetCompareMode(2), cmNameSize);
+    EXPECT_EQ(GetCompareMode(3), cmContent);
+    EXPECT_EQ(GetCompareMode(-1), cmContent);  // no item selected
+    EXPECT_EQ(GetCompareMode(7), cmContent);
+}
+
+TEST(ParseMasks, Table) {
+    struct TCase {
+        const char* text;
+        std::vector<const char*> masks;
+    } cases[] = {
+        {"*.jpg; *.png", {"*.jpg", "*.png"}},
+        {"*.jpg|*.png,,*.gif", {"*.jpg", "*.png", "*.gif"}},
+        {"*.doc *.docx", {"*.doc", "*.docx"}},
+        {"", {"*.*"}},
+        {"  ; , | ;; ", {"*.*"}},
+        {"\"*.txt\"", {"*.txt"}},
+        {"\"my file?.txt\",*.c", {"my file?.txt", "*.c"}},    // a separator inside quotes stays
+        {"\"a\"\"b\"", {"a\"b"}},                              // a doubled quote is one quote
+        {"\"*.x\"y,z", {"*.xy", "z"}},                         // text after the quote is appended
+        {"\"*.unterminated; b", {"*.unterminated; b"}},        // runs to the end
+        {"*.a,*.a", {"*.a", "*.a"}},                           // repeats stay
+        {"\t*.a\t", {"*.a"}},                                  // control characters are trimmed
+        {"\"  \",x", {"x"}},                                   // blank after trimming: dropped
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<Text> expected;
+        for (const char* m : c.masks) expected.push_back(T(m));
+        EXPECT_EQ(ParseMasks(T(c.text)), expected);
+    }
+}
+
+TEST(NormalizeFolder, WindowsRules) {
+    // A stand-in for GetFullPathNameW: absolute paths with "\..\" resolved once.
+    const TFullPathFunction fullPath = [](const Text& path) {
+        Text p = path;
+        for (auto& c : p)
+            if (c == u'/') c = u'\\';
+        const std::size_t up = p.find(u"\\..");
+        if (up != Text::npos) {
+            const std::size_t prev = p.rfind(u'\\', up - 1);
+            p = p.substr(0, prev) + p.substr(up + 3);
+        }
+        return p;
+    };
+    struct TCase {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"D:", "D:\\"},
+        {"  C:\\Temp\\..\\Data  ", "C:\\Data\\"},
+        {"C:\\Data\\", "C:\\Data\\"},
+        {"C:/Data", "C:\\Data\\"},
+        {" \t ", ""},
+        {"\\\\server\\share", "\\\\server\\share\\"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(U8(NormalizeFolder(T(c.in), TPathSyntax::Windows, fullPath)), c.out);
+    }
+}
+
+TEST(NormalizeFolder, PosixPaths) {
+    EXPECT_EQ(U8(NormalizeFolder(T("  /tmp/../usr/share  "))), "/usr/share/");
+    EXPECT_EQ(U8(NormalizeFolder(T("/usr/share/"))), "/usr/share/");
+    EXPECT_EQ(U8(NormalizeFolder(T("/"))), "/");
+    EXPECT_EQ(U8(NormalizeFolder(T("   "))), "");
+    const Text relative = NormalizeFolder(T("some/where"));
+    ASSERT_FALSE(relative.empty());
+    EXPECT_EQ(relative.front(), u'/');
+    EXPECT_EQ(U8(relative).substr(U8(relative).size() - 12), "/some/where/");
+}
+
+TEST(FolderParent, BothSyntaxes) {
+    struct TCase {
+        TPathSyntax syntax;
+        const char* folder;
+        const char* parent;
+    } cases[] = {
+        {TPathSyntax::Windows, "C:\\Photos\\2021\\", "C:\\Photos"},
+        {TPathSyntax::Windows, "C:\\Photos\\", "C:\\"},
+        {TPathSyntax::Windows, "D:\\", "D:"},
+        {TPathSyntax::Posix, "/home/ann/", "/home"},
+        {TPathSyntax::Posix, "/home/", "/"},
+        {TPathSyntax::Posix, "/", "/"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.folder);
+        EXPECT_EQ(U8(FolderParent(T(c.folder), c.syntax)), c.parent);
+    }
+}
+
+TEST(SameFolderText, LetterCaseCountsOnlyOnPosix) {
+    EXPECT_TRUE(SameFolderText(u"C:\\Photos\\", u"c:\\photos\\", TPathSyntax::Windows));
+    EXPECT_FALSE(SameFolderText(u"/Photos/", u"/photos/", TPathSyntax::Posix));
+    EXPECT_TRUE(SameFolderText(u"/photos/", u"/photos/", TPathSyntax::Posix));
+}
+
+TEST(PathKey, LowerCasedOnWindowsExactOnPosix) {
+    EXPECT_EQ(PathKey(u"C:\\Data\\A.TXT", TPathSyntax::Windows),
+              PathKey(u"c:\\data\\a.txt", TPathSyntax::Windows));
+    EXPECT_NE(PathKey(u"/data/A.TXT", TPathSyntax::Posix), PathKey(u"/data/a.txt", TPathSyntax::Posix));
+}
+
+TEST(ReadWholeNumber, Table) {
+    struct TCase {
+        const char* text;
+        std::int64_t minimum;
+        std::int64_t value;
+    } cases[] = {
+        {"12", 0, 12},       {"+7", 0, 7},       {"-5", 0, -5},        {"abc", 0, 0},
+        {"abc", 2, 2},       {"", 2, 2},         {"1.5", 0, 0},        {" 3", 0, 0},
+        {"-", 2, 2},         {"1048576", 0, 1048576},
+        {"99999999999999999999999", 0, INT64_MAX},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ReadWholeNumber(T(c.text), c.minimum), c.value);
+    }
+}
+
+TEST(TFileInfo, NameAndSizeFromThePath) {
+    TFileInfo info(T("/no/such/folder/Photo.JPG"));
+    EXPECT_EQ(U8(info.Name()), "Photo.JPG");
+    EXPECT_EQ(info.Size, 0);  // a file that cannot be measured has size 0
+    EXPECT_FALSE(info.HasContentHash());
+    EXPECT_TRUE(info.ContentHash().empty());
+}
+
+TEST(TFileMap, FindsByPathAndOwnsNothing) {
+    TFileInfo a(T("/x/a.txt"), 5), b(T("/x/b.txt"), 6);
+    TFileMap map;
+    map.Add(&a);
+    map.Add(&b);
+    EXPECT_EQ(map.Find(u"/x/a.txt"), &a);
+    EXPECT_EQ(map.Find(u"/x/b.txt"), &b);
+    EXPECT_EQ(map.Find(u"/x/A.txt"), nullptr);
+    map.Clear();
+    EXPECT_EQ(map.Count(), 0u);
+}
