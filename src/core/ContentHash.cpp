@@ -1,0 +1,160 @@
+#include "core/ContentHash.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+#include "core/ScanEngine.h"
+#include "platform/FileSystem.h"
+#include "translation/TextFormat.h"
+#include "translation/Translation.h"
+
+std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path) {
+    if (!Platform::FileExists(path)) return std::nullopt;
+    Platform::TFileReader reader(path);
+    Platform::TSha1 sha;
+    // One buffer per thread: the phase hashes many small files.
+    thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[HashBlockSize]);
+    for (;;) {
+        const std::size_t n = reader.Read(buffer.get(), HashBlockSize);
+        if (n == 0) break;
+        sha.Update(buffer.get(), n);
+    }
+    return sha.Final();
+}
+
+Text ComputeFileHash(const Text& path) {
+    const auto digest = ComputeFileDigest(path);
+    return digest ? Platform::DigestToHex(*digest) : Text();
+}
+
+namespace {
+
+// One claimed file: an error leaves its digest empty and never stops the phase.
+void HashOne(TFileInfo& file) {
+    if (file.HasContentHash()) return;
+    try {
+        const auto digest = ComputeFileDigest(file.FullPath);
+        if (digest) file.SetContentHash(*digest);
+        else file.ClearContentHash();
+    } catch (...) {
+        file.ClearContentHash();
+    }
+}
+
+int Clamp(std::size_t n) {
+    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
+}
+
+void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& targets) {
+    TScanHost& host = engine.Host;
+    const std::size_t n = targets.size();
+    host.SetProgressPosition(0);
+    host.SetProgressMax(Clamp(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        if (engine.StopRequested()) break;
+        HashOne(*targets[i]);
+        host.SetProgressPosition(Clamp(i + 1));
+        if (i % 10 == 0 || i + 1 == n) {
+            host.SetStatus(TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d",
+                                           {i + 1, n}));
+            host.KeepResponsive();
+        }
+    }
+}
+
+void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets, unsigned workers) {
+    TScanHost& host = engine.Host;
+    const std::size_t n = targets.size();
+    std::atomic<std::int64_t> nextIndex{-1};
+    std::atomic<std::int64_t> completedCount{0};
+    std::atomic<unsigned> finishedWorkers{0};
+
+    host.SetMarqueeStyle(false);
+    host.SetProgressMax(Clamp(n));
+    host.SetProgressPosition(0);
+
+    auto worker = [&] {
+        try {
+            while (!engine.StopRequested()) {
+                const std::int64_t k = nextIndex.fetch_add(1) + 1;
+                if (k >= static_cast<std::int64_t>(n)) break;
+                HashOne(*targets[static_cast<std::size_t>(k)]);
+                completedCount.fetch_add(1);
+            }
+        } catch (...) {
+            // Counts as finished like any other way out.
+        }
+        finishedWorkers.fetch_add(1);
+    };
+
+    std::vector<std::thread> threads;
+    threads.reserve(workers);
+    // Joins on every way out, errors of the user-interface thread included, so no worker
+    // outlives the targets and the records it hashes.
+    struct TJoiner {
+        std::vector<std::thread>& Threads;
+        ~TJoiner() {
+            for (auto& t : Threads)
+                if (t.joinable()) t.join();
+        }
+    } joiner{threads};
+    for (unsigned w = 0; w < workers; ++w) threads.emplace_back(worker);
+
+    bool allFinished = false;
+    while (!allFinished) {
+        const std::int64_t done = completedCount.load();
+        host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
+        host.SetStatus(engine.StopRequested()
+                           ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
+                           : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d",
+                                             {done, n}));
+        host.KeepResponsive();
+        allFinished = finishedWorkers.load() == workers;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    }
+    host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
+}
+
+}  // namespace
+
+void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
+    if (engine.FFiles.empty()) return;
+    TScanHost& host = engine.Host;
+    host.SetStatus(TranslateText(u"Computing SHA-1 hashes (size filtered)..."));
+    host.KeepResponsive();
+    const bool parallel = host.ReadSettings().ParallelHash;
+
+    // Files of one size, in FFiles order; buckets in the order their first file was met.
+    std::unordered_map<std::int64_t, std::size_t> bucketOfSize;
+    std::vector<std::vector<TFileInfo*>> buckets;
+    for (const auto& file : engine.FFiles) {
+        if (engine.StopRequested()) break;
+        if (file->Size <= 0) continue;
+        const auto [it, added] = bucketOfSize.try_emplace(file->Size, buckets.size());
+        if (added) buckets.emplace_back();
+        buckets[it->second].push_back(file.get());
+    }
+    std::vector<TFileInfo*> hashTargets;
+    for (const auto& bucket : buckets) {
+        if (engine.StopRequested()) break;
+        if (bucket.size() >= 2) hashTargets.insert(hashTargets.end(), bucket.begin(), bucket.end());
+    }
+    bucketOfSize.clear();
+    buckets.clear();
+
+    if (!hashTargets.empty() && !engine.StopRequested()) {
+        if (parallel) {
+            const unsigned workers =
+                workerCount > 0 ? workerCount : std::max(1u, std::thread::hardware_concurrency());
+            HashInParallel(engine, hashTargets, workers);
+        } else {
+            HashSequentially(engine, hashTargets);
+        }
+    }
+    host.SetProgressPosition(0);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Content mode: the SHA-1 digest of every file whose size another collected file shares.
+//
+// The files that can have a clone are found by size first (buckets of two or more files of
+// 1 byte or more); only those are read. In parallel mode one worker per logical processor
+// claims files one at a time through an atomic counter and counts finished files in another;
+// the user-interface thread polls that count every 30 ms to show progress and to handle
+// window messages (Stop among them). Workers only read the stop flag, finish the file in
+// hand, and never touch the window; the phase returns after every worker has ended, so no
+// record is freed while a worker still uses it.
+#include <optional>
+
+#include "platform/Sha1.h"
+#include "platform/Text.h"
+
+class TScanEngine;
+
+// The digest of the file's whole content as 40 lower-case hexadecimal digits; the empty
+// text when no file exists at the path (a folder is no file). Raises when the file cannot
+// be opened or read. Safe to call from several threads at once.
+Text ComputeFileHash(const Text& path);
+
+// The digest itself; nothing when no file exists at the path. Raises like ComputeFileHash.
+std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path);
+
+// Block size of the reads, chosen by benchmark.
+inline constexpr std::size_t HashBlockSize = 128 * 1024;
+
+// The hashing phase. workerCount 0: one worker per logical processor.
+void ComputeAllHashes(TScanEngine& engine, unsigned workerCount = 0);

@@ -1,0 +1,117 @@
+#include "core/FileGrouping.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+#include "core/FileListing.h"
+#include "core/ScanEngine.h"
+#include "platform/TextServices.h"
+#include "translation/TextFormat.h"
+#include "translation/Translation.h"
+
+namespace {
+
+struct TDigestHash {
+    std::size_t operator()(const Platform::TSha1Digest& d) const noexcept {
+        std::size_t h;
+        std::memcpy(&h, d.data(), sizeof h);  // a digest is already well mixed
+        return h;
+    }
+};
+
+// Buckets in the order their first file was met, so equal totals keep collection order.
+template <class TKey, class THash, class TKeyOf>
+std::vector<std::vector<TFileInfo*>> Bucket(const TFileList& files, TKeyOf keyOf) {
+    std::unordered_map<TKey, std::size_t, THash> index;
+    index.reserve(files.size());
+    std::vector<std::vector<TFileInfo*>> buckets;
+    for (const auto& file : files) {
+        std::optional<TKey> key = keyOf(*file);
+        if (!key) continue;
+        const auto [it, added] = index.try_emplace(std::move(*key), buckets.size());
+        if (added) buckets.emplace_back();
+        buckets[it->second].push_back(file.get());
+    }
+    return buckets;
+}
+
+std::vector<std::vector<TFileInfo*>> BucketByMode(const TFileList& files, TCompareMode mode) {
+    switch (mode) {
+        case cmName:
+            return Bucket<Text, std::hash<Text>>(
+                files, [](const TFileInfo& f) { return std::optional(Platform::LowerCase(f.Name())); });
+        case cmSize:
+            return Bucket<std::int64_t, std::hash<std::int64_t>>(
+                files, [](const TFileInfo& f) { return std::optional(f.Size); });
+        case cmNameSize:
+            return Bucket<Text, std::hash<Text>>(files, [](const TFileInfo& f) {
+                return std::optional(Platform::LowerCase(f.Name()) + u'|' + Platform::IntToText(f.Size));
+            });
+        case cmContent:
+            break;
+    }
+    return Bucket<Platform::TSha1Digest, TDigestHash>(
+        files, [](const TFileInfo& f) -> std::optional<Platform::TSha1Digest> {
+            if (!f.HasContentHash()) return std::nullopt;  // unread, unique size or empty
+            return f.Digest();
+        });
+}
+
+int Clamp(std::size_t n) {
+    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
+                                  std::int64_t minGroupSize, std::int64_t maxGroups) {
+    minGroupSize = std::max<std::int64_t>(minGroupSize, 2);
+    std::vector<TGroupRec> groups;
+    for (auto& bucket : BucketByMode(files, mode)) {
+        if (static_cast<std::int64_t>(bucket.size()) < minGroupSize) continue;
+        TGroupRec group;
+        for (const TFileInfo* f : bucket) group.TotalSize += f->Size;
+        group.Files = std::move(bucket);
+        groups.push_back(std::move(group));
+    }
+    std::stable_sort(groups.begin(), groups.end(), [](const TGroupRec& a, const TGroupRec& b) {
+        return a.TotalSize > b.TotalSize;
+    });
+    if (maxGroups > 0 && maxGroups < static_cast<std::int64_t>(groups.size()))
+        groups.resize(static_cast<std::size_t>(maxGroups));
+    return groups;
+}
+
+void FindFileDuplicates(TScanEngine& engine) {
+    TScanHost& host = engine.Host;
+    TResultList& list = engine.lvFiles;
+    const TScanSettings settings = host.ReadSettings();
+    const std::vector<TGroupRec> groups = GroupFiles(
+        engine.FFiles, GetCompareMode(settings.CompareIndex), settings.MinGroupSize, settings.MaxGroups);
+    const std::size_t n = groups.size();
+
+    std::size_t listed = 0;
+    {
+        TItemUpdateGuard items(list);
+        list.ClearItems();
+        ClearListGroups(list);
+        host.SetProgressPosition(0);
+        host.SetProgressMax(n == 0 ? 1 : Clamp(n));
+        TListUpdateGuard update(list);
+
+        int groupNo = 1;
+        while (listed < n && !engine.StopRequested()) {
+            AddFileGroup(list, groups[listed].Files, groups[listed].TotalSize, groupNo);
+            ++listed;
+            if (listed % 50 == 0) {
+                host.SetProgressPosition(Clamp(listed));
+                host.SetStatus(TranslateFormat(u"Listing file groups (%d/%d)...", {listed, n}));
+                host.KeepResponsive();
+            }
+        }
+        host.SetProgressPosition(Clamp(listed));
+    }
+    if (!engine.StopRequested()) host.SetStatus(TranslateText(u"Duplicate file groups populated."));
+}

@@ -1,0 +1,23 @@
+#pragma once
+// File clones: the collected files grouped on the key of the comparison mode, the groups
+// ordered by total size and listed in the File Clones list.
+#include <cstdint>
+#include <vector>
+
+#include "core/FileInfo.h"
+#include "core/ScanSettings.h"
+
+class TScanEngine;
+
+struct TGroupRec {
+    std::vector<TFileInfo*> Files;  // in FFiles order
+    std::int64_t TotalSize = 0;     // of every file, the first one included
+};
+
+// The grouping half: buckets of at least minGroupSize files, largest total first (ties in
+// the order of their first file), at most maxGroups of them when maxGroups > 0.
+std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
+                                  std::int64_t minGroupSize, std::int64_t maxGroups);
+
+// The whole phase: groups, then lists them through AddFileGroup.
+void FindFileDuplicates(TScanEngine& engine);

@@ -1,0 +1,61 @@
+#include "core/FileListing.h"
+
+#include <string>
+
+#include "core/FileInfo.h"
+#include "platform/PathSyntax.h"
+#include "platform/TextServices.h"
+#include "translation/TextFormat.h"
+#include "translation/Translation.h"
+
+Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator) {
+    constexpr std::uint64_t mb = 1048576;
+    const bool negative = bytes < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(bytes)
+                                             : static_cast<std::uint64_t>(bytes);
+    // Hundredths of a megabyte, halves up, without floating point or overflow.
+    const std::uint64_t hundredths = magnitude / mb * 100 + (magnitude % mb * 100 + mb / 2) / mb;
+    Text text = negative ? Text(u"-") : Text();
+    text += Platform::IntToText(static_cast<std::int64_t>(hundredths / 100));
+    text += decimalSeparator;
+    text += static_cast<char16_t>(u'0' + hundredths % 100 / 10);
+    text += static_cast<char16_t>(u'0' + hundredths % 10);
+    return text + TranslateText(u" MB");
+}
+
+Text FormatSizeMB(std::int64_t bytes) {
+    static const char16_t separator = Platform::DecimalSeparator();
+    return FormatSizeMB(bytes, separator);
+}
+
+void BeginListUpdate(TResultList& list, bool& savedGroupView) {
+    savedGroupView = list.GroupView();
+    list.SetRedraw(false);
+    list.BeginUpdate();
+    list.SetGroupView(false);
+}
+
+void EndListUpdate(TResultList& list, bool savedGroupView) {
+    list.EndUpdate();
+    list.SetGroupView(savedGroupView);
+    list.SetRedraw(true);
+    list.Invalidate();
+}
+
+void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
+                  std::int64_t totalSize, int& groupNo) {
+    lvFiles.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
+    const Text caption = Platform::IntToText(groupNo);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const TFileInfo* file = files[i];
+        TListItem item;
+        item.Caption = caption;
+        item.SubItems = {Text(file->Name()), Platform::DirectoryOf(file->FullPath, Platform::NativeSyntax),
+                         FormatSizeMB(file->Size)};
+        item.GroupId = groupNo;
+        item.Checked = i != 0;
+        item.Data = file;
+        lvFiles.AddItem(std::move(item));
+    }
+    ++groupNo;
+}

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "core/ContentHash.h"
+#include "core/FolderWalk.h"
+#include "core/ScanEngine.h"
+#include "support/TempTree.h"
+#include "support/TestHost.h"
+
+namespace {
+
+TEST(ComputeFileHash, StandardDigestsInLowerCase) {
+    TTempTree tree;
+    tree.File("abc", "abc");
+    tree.File("empty", "");
+    tree.SizedFile("million", 1000000, 'a');  // spans several read blocks
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("abc"))), "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("empty"))), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("million"))), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+}
+
+TEST(ComputeFileHash, NoFileGivesTheEmptyTextAnUnreadableOneRaises) {
+    TTempTree tree;
+    tree.Folder("dir");
+    tree.File("locked", "secret");
+    EXPECT_EQ(ComputeFileHash(tree.TextPath("missing")), u"");
+    EXPECT_EQ(ComputeFileHash(tree.TextPath("dir")), u"");
+    ::chmod(tree.Path("locked").c_str(), 0);
+    const Text locked = tree.TextPath("locked");
+    EXPECT_EQ(RunAsNobody([&] {
+                  try {
+                      ComputeFileHash(locked);
+                  } catch (const std::exception&) {
+                      return 1;
+                  }
+                  return 0;
+              }),
+              1);
+}
+
+class ComputeAllHashes_ : public ::testing::Test {
+protected:
+    TTempTree Tree;
+    TTestHost Host;
+    TMemoryResultList Files, Dirs;
+    TScanEngine Engine{Host, Files, Dirs};
+
+    ComputeAllHashes_() { Host.Settings.MinSizeMB = 0; }
+
+    void Collect(std::string_view folder) {
+        Host.Settings.Folders = {Tree.FolderText(folder)};
+        CollectFiles(Engine);
+        Host.Statuses.clear();
+        Host.Events.clear();
+        Host.KeepCalls = 0;
+    }
+    const TFileInfo& File(std::string_view rel) {
+        for (const auto& f : Engine.FFiles)
+            if (f->FullPath == Tree.TextPath(rel)) return *f;
+        throw std::runtime_error("not collected");
+    }
+};
+
+TEST_F(ComputeAllHashes_, NothingCollectedChangesNothing) {
+    ComputeAllHashes(Engine);
+    EXPECT_TRUE(Host.Statuses.empty());
+    EXPECT_TRUE(Host.Events.empty());
+}
+
+TEST_F(ComputeAllHashes_, OnlyFilesThatShareTheirSizeAreHashed) {
+    Tree.File("h/a5", "12345");
+    Tree.File("h/b5", "12345");
+    Tree.File("h/c3", "abc");  // unique size
+    Collect("h");
+    for (bool parallel : {false, true}) {
+        SCOPED_TRACE(parallel);
+        for (const auto& f : Engine.FFiles) f->ClearContentHash();
+        Host.Settings.ParallelHash = parallel;
+        ComputeAllHashes(Engine);
+        EXPECT_EQ(U8(File("h/a5").ContentHash()), "8cb2237d0679ca88db6464eac60da96345513964");
+        EXPECT_EQ(File("h/a5").ContentHash(), File("h/b5").ContentHash());
+        EXPECT_TRUE(File("h/c3").ContentHash().empty());
+        EXPECT_EQ(Host.ProgressPosition, 0);
+    }
+}
+
+TEST_F(ComputeAllHashes_, AllSizesDistinctOpensNothing) {
+    Tree.File("d/a", "1");
+    Tree.File("d/b", "22");
+    Collect("d");
+    ComputeAllHashes(Engine);
+    EXPECT_EQ(Host.Statuses, (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)..."}));
+    EXPECT_EQ(Host.ProgressPosition, 0);
+    for (const auto& f : Engine.FFiles) EXPECT_FALSE(f->HasContentHash());
+}
+
+TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
+    for (int i = 0; i < 25; ++i) Tree.File("s/f" + std::to_string(100 + i), "same size " + std::to_string(10 + i));
+    Collect("s");
+    Host.Settings.ParallelHash = false;
+    ComputeAllHashes(Engine);
+    EXPECT_EQ(Host.StatusesStartingWith(u"Computing SHA-1 hashes (size filtered)... "),
+              (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)... 1 / 25",
+                                 u"Computing SHA-1 hashes (size filtered)... 11 / 25",
+                                 u"Computing SHA-1 hashes (size filtered)... 21 / 25",
+                                 u"Computing SHA-1 hashes (size filtered)... 25 / 25"}));
+    int positions = 0;
+    for (const auto& e : Host.Events) positions += e.rfind("pos ", 0) == 0;
+    EXPECT_EQ(positions, 1 + 25 + 1);  // reset, one per file, back to 0
+}
+
+TEST_F(ComputeAllHashes_, WorkerCountsGiveTheSameDigests) {
+    for (int i = 0; i < 40; ++i) Tree.File("w/f" + std::to_string(i), std::string(100, static_cast<char>('a' + i % 3)));
+    Collect("w");
+    Host.Settings.ParallelHash = false;
+    ComputeAllHashes(Engine);
+    std::vector<Text> sequential;
+    for (const auto& f : Engine.FFiles) sequential.push_back(f->ContentHash());
+    for (unsigned workers : {1u, 2u, 16u, 64u}) {  // more workers than files too
+        SCOPED_TRACE(workers);
+        for (const auto& f : Engine.FFiles) f->ClearContentHash();
+        Host.Settings.ParallelHash = true;
+        ComputeAllHashes(Engine, workers);
+        std::vector<Text> parallel;
+        for (const auto& f : Engine.FFiles) parallel.push_back(f->ContentHash());
+        EXPECT_EQ(parallel, sequential);
+    }
+}
+
+TEST_F(ComputeAllHashes_, FilesThatVanishOrTurnIntoFoldersGetNoDigest) {
+    Tree.File("v/a", "xyz");
+    Tree.File("v/b", "xyz");
+    Tree.File("v/c", "xyz");
+    Collect("v");
+    Tree.Remove("v/b");
+    Tree.Remove("v/c");
+    Tree.Folder("v/c");
+    for (bool parallel : {false, true}) {
+        Host.Settings.ParallelHash = parallel;
+        ComputeAllHashes(Engine);
+        EXPECT_TRUE(File("v/a").HasContentHash());
+        EXPECT_FALSE(File("v/b").HasContentHash());
+        EXPECT_FALSE(File("v/c").HasContentHash());
+    }
+}
+
+TEST_F(ComputeAllHashes_, AnUnreadableFileGetsNoDigestAndThePhaseCompletes) {
+    Tree.File("u/a", "same");
+    Tree.File("u/b", "same");
+    Tree.File("u/c", "same");
+    ::chmod(Tree.Path("u/b").c_str(), 0);
+    const Text folder = Tree.FolderText("u");
+    const int result = RunAsNobody([&] {
+        TTestHost host;
+        host.Settings.Folders = {folder};
+        host.Settings.MinSizeMB = 0;
+        TMemoryResultList files, dirs;
+        TScanEngine engine(host, files, dirs);
+        CollectFiles(engine);
+        ComputeAllHashes(engine);
+        int hashed = 0;
+        for (const auto& f : engine.FFiles) hashed += f->HasContentHash();
+        const bool reachedEnd = host.LastStatus() == u"Computing SHA-1 hashes (size filtered)... 3 / 3";
+        return hashed * 10 + (reachedEnd ? 1 : 0);
+    });
+    EXPECT_EQ(result, 21);  // two digests; progress reached 3 of 3
+}
+
+TEST_F(ComputeAllHashes_, StopInParallelModeShowsTheStoppingTextAndWaitsForWorkers) {
+    for (int i = 0; i < 30; ++i) Tree.SizedFile("p/f" + std::to_string(i), 2 * 1024 * 1024, 'z');
+    Collect("p");
+    Host.Settings.ParallelHash = true;
+    // The first call is the phase's opening text; the second is the first poll of the workers.
+    Host.OnKeep = [&](TTestHost& h) {
+        if (h.KeepCalls == 2) Engine.FStopRequested = true;
+    };
+    ComputeAllHashes(Engine, 2);
+    const auto stopping = Host.StatusesStartingWith(u"Stopping SHA-1 hashing... ");
+    ASSERT_FALSE(stopping.empty());
+    int hashed = 0;
+    for (const auto& f : Engine.FFiles) hashed += f->HasContentHash();
+    EXPECT_LT(hashed, 30);
+    // Every claimed file was finished before the phase returned: the bar's last position
+    // before going back to 0 is the number of digests.
+    ASSERT_GE(Host.Events.size(), 2u);
+    EXPECT_EQ(Host.Events[Host.Events.size() - 2], "pos " + std::to_string(hashed));
+    EXPECT_EQ(Host.Events.back(), "pos 0");
+}
+
+}  // namespace
