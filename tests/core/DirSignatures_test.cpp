@@ -1,0 +1,356 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "core/DirectoryClones.h"
+#include "core/ScanEngine.h"
+#include "support/TempTree.h"
+#include "support/TestHost.h"
+
+namespace {
+
+const std::string EmptySig = "da39a3ee5e6b4b0d3255bfef95601890afd80709";  // SHA-1 of nothing
+
+class DirSignatures : public ::testing::Test {
+protected:
+    TTempTree Tree;
+    TTestHost Host;
+    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
+    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
+    TScanEngine Engine{Host, Files, Dirs};
+    TDirSignatures Result;
+
+    void SetFolders(std::initializer_list<std::string_view> rels) {
+        Host.Settings.Folders.clear();
+        for (std::string_view rel : rels)
+            Host.Settings.Folders.push_back(Tree.FolderText(rel));
+    }
+
+    bool Compute() {
+        Result = TDirSignatures();
+        return ComputeDirSignatures(Engine, Result);
+    }
+
+    // The signature of the directory at rel; empty when it was not analysed.
+    std::string Sig(std::string_view rel) const {
+        const Text key = Tree.TextPath(rel);
+        for (std::size_t b = 0; b < Result.Buckets.size(); ++b) {
+            const auto& bucket = Result.Buckets[b];
+            if (std::find(bucket.begin(), bucket.end(), key) != bucket.end())
+                return U8(Result.BucketSignatures[b]);
+        }
+        return {};
+    }
+
+    std::int64_t Size(std::string_view rel) const { return Result.Sizes.at(Tree.TextPath(rel)); }
+
+    // Every analysed directory relative to the tree, sorted; each appears as often as it was
+    // analysed.
+    std::vector<std::string> Analysed() const {
+        std::vector<std::string> rels;
+        for (const auto& bucket : Result.Buckets)
+            for (const Text& key : bucket)
+                rels.push_back(U8(key).substr(Tree.Root().size() + 1));
+        std::sort(rels.begin(), rels.end());
+        return rels;
+    }
+
+    std::vector<std::string> Statuses(TextView prefix) const {
+        std::vector<std::string> texts;
+        for (const Text& s : Host.StatusesStartingWith(prefix))
+            texts.push_back(U8(s));
+        return texts;
+    }
+};
+
+std::string SigOf(std::vector<std::string> entries) {
+    std::vector<Text> texts;
+    for (const std::string& e : entries)
+        texts.push_back(T(e));
+    return U8(DirSignature(texts));
+}
+
+using Strings = std::vector<std::string>;
+
+TEST(DirSignatureText, SortedCaseInsensitivelyEachOnceWithCrLf) {
+    struct {
+        Strings Entries;
+        std::string Text;
+    } cases[] = {
+        {{}, ""},
+        {{"F|notes.txt|12", "F|a.bin|0", "D|sub|S|500"},
+         "D|sub|S|500\r\nF|a.bin|0\r\nF|notes.txt|12\r\n"},
+        {{"F|b|1", "F|A|2", "F|a|2"},
+         "F|A|2\r\nF|b|1\r\n"},  // equal ignoring case: the first stays
+        {{"!FILES_ACCESS_ERROR!", "!DIRS_ACCESS_ERROR!"},
+         "!DIRS_ACCESS_ERROR!\r\n!FILES_ACCESS_ERROR!\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        std::vector<Text> entries;
+        for (const std::string& e : c.Entries)
+            entries.push_back(T(e));
+        EXPECT_EQ(U8(DirSignatureText(entries)), c.Text);
+    }
+    EXPECT_EQ(SigOf({}), EmptySig);
+    EXPECT_EQ(SigOf({"F|\xc3\xa4.txt|1"}), "e62cc699b188f48e6a99ab018de3a2993d5326dd");  // UTF-8
+}
+
+TEST_F(DirSignatures, WorkedExample) {
+    Tree.File("W/Notes.txt", "twelve bytes");
+    Tree.File("W/a.bin", "");
+    Tree.SizedFile("W/Sub/data.bin", 500);
+    SetFolders({"W"});
+    ASSERT_TRUE(Compute());
+    const std::string s = "bc1c2ca2552f7e4996571f7e9c6b36faa5cf2755";  // of "F|data.bin|500" CR LF
+    EXPECT_EQ(Sig("W/Sub"), s);
+    EXPECT_EQ(Size("W/Sub"), 500);
+    // "D|sub|S|500", "F|a.bin|0", "F|notes.txt|12", each with CR LF.
+    EXPECT_EQ(Sig("W"), "98aaff883aeb68645558eec86314dcf7114865e4");
+    EXPECT_EQ(Size("W"), 512);
+    EXPECT_EQ(Sig("W"), SigOf({"D|sub|" + s + "|500", "F|a.bin|0", "F|notes.txt|12"}));
+}
+
+TEST_F(DirSignatures, LetterCaseOfNamesDoesNotCount) {
+    Tree.File("R/X/A.txt", "0123456789");
+    Tree.File("R/X/b.TXT", "01234567890123456789");
+    Tree.File("R/Y/a.TXT", "abcdefghij");  // other contents, same sizes
+    Tree.File("R/Y/B.txt", "abcdefghijabcdefghij");
+    Tree.File("R/P/Sub/File.TXT", "x");
+    Tree.File("R/Q/SUB/file.txt", "y");
+    Tree.File("R/Z/readme.txt", "12345");
+    Tree.File("R/Z/README.TXT", "54321");
+    SetFolders({"R"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Sig("R/X"), Sig("R/Y"));
+    EXPECT_EQ(Sig("R/P"), Sig("R/Q"));
+    EXPECT_EQ(Sig("R/P/Sub"), Sig("R/Q/SUB"));
+    EXPECT_NE(Sig("R/X"), Sig("R/P"));
+    // Two names that differ only in letter case with one size: one entry, both sizes counted.
+    EXPECT_EQ(Sig("R/Z"), "8aad79aa7c66a9b70a136d79e0d42340700178b4");
+    EXPECT_EQ(Size("R/Z"), 10);
+}
+
+TEST_F(DirSignatures, RenamedFileDeepInsideChangesEverySignatureAbove) {
+    for (const char* top : {"R/A", "R/B"}) {
+        Tree.File(std::string(top) + "/x/y/z/f.txt", "same");
+        Tree.File(std::string(top) + "/top.txt", "t");
+    }
+    SetFolders({"R"});
+    ASSERT_TRUE(Compute());
+    const Strings levels = {"", "/x", "/x/y", "/x/y/z"};
+    for (const std::string& level : levels)
+        EXPECT_EQ(Sig("R/A" + level), Sig("R/B" + level)) << level;
+    const std::string before = Sig("R");
+
+    Tree.Remove("R/B/x/y/z/f.txt");
+    Tree.File("R/B/x/y/z/g.txt", "same");
+    ASSERT_TRUE(Compute());
+    for (const std::string& level : levels)
+        EXPECT_NE(Sig("R/A" + level), Sig("R/B" + level)) << level;
+    EXPECT_NE(Sig("R"), before);
+    EXPECT_EQ(Size("R/B"), 5);
+}
+
+TEST_F(DirSignatures, EmptyDirectoriesShareTheSignatureOfNothing) {
+    Tree.Folder("E/a");
+    Tree.Folder("E/b/c");
+    Tree.Folder("E/d");
+    SetFolders({"E"});
+    ASSERT_TRUE(Compute());
+    for (const char* rel : {"E/a", "E/b/c", "E/d"}) {
+        EXPECT_EQ(Sig(rel), EmptySig) << rel;
+        EXPECT_EQ(Size(rel), 0) << rel;
+    }
+    EXPECT_EQ(Sig("E/b"), SigOf({"D|c|" + EmptySig + "|0"}));
+}
+
+TEST_F(DirSignatures, StatusAndProgressOf25Directories) {
+    for (int i = 0; i < 24; ++i)
+        Tree.Folder("T/d" + std::to_string(i));
+    SetFolders({"T"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Statuses(u"Collecting directories: "),
+              Strings{"Collecting directories: " + Tree.Path("T") + "/"});
+    EXPECT_EQ(Statuses(u"Analyzing"),
+              (Strings{"Analyzing directories (0/25)...", "Analyzing directories (10/25)...",
+                       "Analyzing directories (20/25)...", "Analyzing directories (25/25)..."}));
+    EXPECT_EQ(Host.ProgressMax, 25);
+    EXPECT_EQ(Host.ProgressPosition, 25);
+    // Marquee only around the collecting; messages at 0, 10, 20 and 25.
+    const auto& e = Host.Events;
+    EXPECT_EQ(std::count(e.begin(), e.end(), "marquee on"), 1);
+    EXPECT_EQ(std::count(e.begin(), e.end(), "marquee off"), 1);
+    EXPECT_EQ(std::count(e.begin(), e.end(), "keep"), 3 + 4);  // marquee on, off, after; analysis
+}
+
+TEST_F(DirSignatures, FoldersOfTheListThatDoNotExist) {
+    Tree.Folder("there/sub");
+    SetFolders({"missing", "there"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Analysed(), (Strings{"there", "there/sub"}));
+    EXPECT_EQ(Statuses(u"Collecting").size(), 1u);  // no text for the missing folder
+
+    // None exists: the list is emptied, nothing else happens.
+    Dirs.AddGroup(1, u"old");
+    TListItem old;
+    old.GroupId = 1;
+    Dirs.AddItem(old);
+    Host.Statuses.clear();
+    SetFolders({"missing"});
+    FindDirectoryDuplicates(Engine);
+    EXPECT_EQ(Dirs.ItemCount(), 0);
+    EXPECT_EQ(Dirs.GroupCount(), 0);
+    EXPECT_EQ(Dirs.UpdateDepth(), 0);
+    EXPECT_TRUE(Host.Statuses.empty());
+}
+
+TEST_F(DirSignatures, DirectoryThatVanishesAfterCollectingGetsTheErrorSignature) {
+    Tree.File("R/A/B/f", "x");
+    Tree.File("R/keep", "k");
+    SetFolders({"R"});
+    Host.OnKeep = [&](TTestHost& h) {
+        if (h.LastStatus() == u"Analyzing directories (0/3)...")
+            Tree.Remove("R/A");
+    };
+    ASSERT_TRUE(Compute());
+    const std::string error = "25046cacd4768026f1e820fe1d1c94b3a15d7b5e";
+    EXPECT_EQ(Sig("R/A/B"), error);
+    EXPECT_EQ(Sig("R/A"), error);
+    EXPECT_EQ(Size("R/A"), 0);
+    EXPECT_EQ(Sig("R"), SigOf({"F|keep|1"}));  // R itself is listed afresh
+}
+
+TEST_F(DirSignatures, SubdirectoryCreatedAfterCollectingIsUnknown) {
+    Tree.File("N/f.txt", "abc");
+    SetFolders({"N"});
+    Host.OnKeep = [&](TTestHost& h) {
+        if (h.LastStatus() == u"Analyzing directories (0/1)...")
+            Tree.File("N/new/g", "12345");
+    };
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Analysed(), Strings{"N"});
+    EXPECT_EQ(Sig("N"), SigOf({"D|new|!UNKNOWN_CHILD_SIG!|0", "F|f.txt|3"}));
+    EXPECT_EQ(Size("N"), 3);
+}
+
+TEST_F(DirSignatures, UnreadableDirectoryListsAsEmpty) {
+    Tree.File("U/closed/inner/f", "data");
+    Tree.Folder("U/open");
+    ::chmod(Tree.Path("U/closed").c_str(), 0);
+    const Text folder = Tree.FolderText("U");
+    const Text closed = Tree.TextPath("U/closed");
+    const Text open = Tree.TextPath("U/open");
+    const int result = RunAsNobody([&] {
+        TTestHost host;
+        host.Settings.Folders = {folder};
+        TMemoryResultList files, dirs;
+        TScanEngine engine(host, files, dirs);
+        TDirSignatures sigs;
+        if (!ComputeDirSignatures(engine, sigs))
+            return 1;
+        if (sigs.Sizes.size() != 3)
+            return 2;  // U, closed, open; nothing below closed
+        for (std::size_t b = 0; b < sigs.Buckets.size(); ++b) {
+            const auto& bucket = sigs.Buckets[b];
+            const bool both = std::count(bucket.begin(), bucket.end(), closed) == 1 &&
+                              std::count(bucket.begin(), bucket.end(), open) == 1;
+            if (both)
+                return sigs.BucketSignatures[b] == T(EmptySig) ? 0 : 3;
+        }
+        return 4;
+    });
+    ::chmod(Tree.Path("U/closed").c_str(), 0755);
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(DirSignatures, OverlappingFoldersAndLinksAnalyseEachDirectoryOnce) {
+    Tree.File("R/A/x/f", "12345");
+    Tree.Link("R/L", "A");                    // another path to R/A
+    Tree.Link("R/A/x/up", Tree.Path("R/A"));  // leads back up the walk
+    Tree.File("R/zzzzzzzzzz/deep/own", "o");  // longer than R/A, holds a link to it
+    Tree.Link("R/zzzzzzzzzz/deep/to-a", "../../A");
+    SetFolders({"R", "R/A", "R/A/x"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Analysed(), (Strings{"R", "R/A", "R/A/x", "R/zzzzzzzzzz", "R/zzzzzzzzzz/deep"}));
+    EXPECT_EQ(Statuses(u"Analyzing").front(), "Analyzing directories (0/5)...");
+    EXPECT_EQ(Statuses(u"Collecting").size(), 3u);
+
+    const std::string a = Sig("R/A");
+    EXPECT_EQ(Sig("R/A/x"), SigOf({"D|up|!UNKNOWN_CHILD_SIG!|0", "F|f|5"}));
+    // A link enters with the signature and size of the directory it leads to, even where that
+    // directory's key is the shorter one.
+    EXPECT_EQ(Sig("R/zzzzzzzzzz/deep"), SigOf({"D|to-a|" + a + "|5", "F|own|1"}));
+    EXPECT_EQ(Sig("R"), SigOf({"D|a|" + a + "|5", "D|l|" + a + "|5",
+                               "D|zzzzzzzzzz|" + Sig("R/zzzzzzzzzz") + "|6"}));
+    EXPECT_EQ(Size("R"), 16);
+}
+
+TEST_F(DirSignatures, InnerFolderOfTheListFirstThenItsParent) {
+    Tree.File("P/in/f", "ab");
+    SetFolders({"P/in", "P"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Analysed(), (Strings{"P", "P/in"}));
+    EXPECT_EQ(Sig("P"), SigOf({"D|in|" + Sig("P/in") + "|2"}));
+}
+
+TEST_F(DirSignatures, LinkCycleEnds) {
+    Tree.File("C/x/f", "1");
+    Tree.Link("C/x/loop", "..");
+    Tree.Link("C/self", ".");
+    SetFolders({"C"});
+    ASSERT_TRUE(Compute());
+    EXPECT_EQ(Analysed(), (Strings{"C", "C/x"}));
+    EXPECT_EQ(Sig("C/x"), SigOf({"D|loop|!UNKNOWN_CHILD_SIG!|0", "F|f|1"}));
+    EXPECT_EQ(Size("C"), 1);
+}
+
+TEST_F(DirSignatures, StopDuringCollecting) {
+    Tree.Folder("a/1");
+    Tree.Folder("b/2");
+    SetFolders({"a", "b"});
+    Host.OnKeep = [&](TTestHost& h) {
+        if (h.Marquee)
+            Engine.FStopRequested = true;  // while the first folder is listed
+    };
+    FindDirectoryDuplicates(Engine);
+    EXPECT_EQ(Statuses(u"Collecting").size(), 1u);
+    EXPECT_EQ(U8(Host.LastStatus()), "Collecting directories: " + Tree.Path("a") + "/");
+    EXPECT_TRUE(Statuses(u"Analyzing").empty());
+    EXPECT_EQ(Dirs.ItemCount(), 0);
+    EXPECT_EQ(Dirs.UpdateDepth(), 0);
+}
+
+TEST_F(DirSignatures, StopDuringAndAfterAnalysing) {
+    for (int i = 0; i < 24; ++i)
+        Tree.Folder("T/d" + std::to_string(i));
+    SetFolders({"T"});
+    struct {
+        const char16_t* StopAt;
+        int Position;
+    } cases[] = {{u"Analyzing directories (10/25)...", 10},
+                 {u"Analyzing directories (25/25)...", 25}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(U8(c.StopAt));
+        Engine.FStopRequested = false;
+        Host.Statuses.clear();
+        Host.OnKeep = [&](TTestHost& h) {
+            if (h.LastStatus() == c.StopAt)
+                Engine.FStopRequested = true;
+        };
+        EXPECT_FALSE(Compute());
+        EXPECT_EQ(Result.Sizes.size(), static_cast<std::size_t>(c.Position));
+
+        Engine.FStopRequested = false;
+        Host.Statuses.clear();
+        FindDirectoryDuplicates(Engine);
+        // The status and the bar keep what the analysis showed.
+        EXPECT_EQ(Host.LastStatus(), c.StopAt);
+        EXPECT_EQ(Host.ProgressPosition, c.Position);
+        EXPECT_EQ(Dirs.ItemCount(), 0);
+        EXPECT_EQ(Dirs.UpdateDepth(), 0);
+    }
+}
+
+}  // namespace
