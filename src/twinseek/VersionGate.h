@@ -1,0 +1,3 @@
+#pragma once
+// Runs before the main window exists; false ends the program there.
+bool RunVersionGate();

@@ -1,0 +1,33 @@
+// The program's start: application, title, translations, version gate, main window, loop.
+#include <QMessageBox>
+#include <exception>
+
+#include "translation/Translation.h"
+#include "twinseek/VersionGate.h"
+#include "uMainForm/AppInfo.h"
+#include "uMainForm/Application.h"
+#include "uMainForm/SettingsLanguageStore.h"
+#include "uMainForm/uMainForm.h"
+
+int main(int argc, char** argv) {
+    TApplication application(argc, argv);
+    // Set before the translations load: it names the per-user settings.
+    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setOrganizationName(ApplicationTitle);
+    try {
+        TSettingsLanguageStore languageStore;
+        LoadTranslations(&languageStore);
+        if (!RunVersionGate())
+            return 0;
+        TMainForm MainForm(&languageStore);
+        MainForm.show();
+        const int status = QApplication::exec();
+        ResetTranslations();
+        return status;
+    } catch (const std::exception& error) {
+        QMessageBox::critical(nullptr, ApplicationTitle, QString::fromUtf8(error.what()));
+    } catch (...) {
+        QMessageBox::critical(nullptr, ApplicationTitle, QStringLiteral("Unknown error"));
+    }
+    return 1;
+}

@@ -1,0 +1,23 @@
+#include "uMainForm/Application.h"
+
+#include <QMessageBox>
+#include <exception>
+
+#include "uMainForm/AppInfo.h"
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    FShowError = [](const QString& text) {
+        QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, text);
+    };
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+        FShowError(QString::fromUtf8(error.what()));
+    } catch (...) {
+        FShowError(QStringLiteral("Unknown error"));
+    }
+    return false;
+}

@@ -1,0 +1,104 @@
+// The window as the scan engine's host, and the Scan and Stop commands.
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include "uMainForm/QtText.h"
+#include "uMainForm/uMainForm.h"
+
+namespace {
+
+// A value typed into a field that still has the focus counts as typed; the field brings it
+// into its range only when it loses the focus.
+std::int64_t ReadSpin(QSpinBox* field) {
+    if (field->hasFocus())
+        return ReadWholeNumber(ToText(field->cleanText()), field->minimum());
+    return field->value();
+}
+
+}  // namespace
+
+TScanSettings TMainForm::ReadSettings() {
+    TScanSettings settings;
+    for (int i = 0; i < lbFolders->count(); ++i)
+        settings.Folders.push_back(ToText(lbFolders->item(i)->text()));
+    settings.CompareIndex = rgCompareItems->checkedId();
+    settings.Masks = ToText(edMasks->text());
+    settings.MinSizeMB = ReadSpin(seMinSizeMB);
+    settings.MaxGroups = ReadSpin(seMaxGroups);
+    settings.MinGroupSize = ReadSpin(seMinGroupSize);
+    settings.ParallelHash = chkParallelHash->isChecked();
+    settings.FindFileClones = chkFileDuplicates->isChecked();
+    settings.FindFolderClones = chkDirDuplicates->isChecked();
+    return settings;
+}
+
+void TMainForm::SetStatus(const Text& text) {
+    lblStatus->setText(Q(text));
+}
+
+void TMainForm::SetProgressMax(int maximum) {
+    FProgressMax = maximum;
+    if (!FMarquee)
+        ProgressBar->setRange(0, maximum);
+}
+
+void TMainForm::SetProgressPosition(int position) {
+    if (!FMarquee)
+        ProgressBar->setValue(position);
+}
+
+void TMainForm::SetMarqueeStyle(bool on) {
+    if (on == FMarquee)
+        return;
+    FMarquee = on;
+    // A range of 0..0 is the toolkit's moving block.
+    if (on) {
+        ProgressBar->setRange(0, 0);
+    } else {
+        ProgressBar->setRange(0, FProgressMax);
+        ProgressBar->setValue(0);
+    }
+}
+
+void TMainForm::KeepResponsive() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TMainForm::SetBusy(bool busy) {
+    if (busy == FBusy)
+        return;
+    FBusy = busy;
+    btnStop->setEnabled(busy);
+    Stop1->setEnabled(busy);
+    if (busy)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void TMainForm::ShowMessage(const Text& text) {
+    FShowMessage(Q(text));
+}
+
+void TMainForm::btnScanClick() {
+    // Scan stays enabled during a scan; the engine refuses a second one, and the outcome
+    // of the running one must not be overwritten by the refusal.
+    if (FEngine->Scanning())
+        return;
+    FLastOutcome = FEngine->Scan();
+    if (FCloseAfterScan) {
+        FCloseAfterScan = false;
+        close();
+    }
+}
+
+void TMainForm::btnStopClick() {
+    FEngine->Stop();
+}

@@ -1,0 +1,114 @@
+// The Language menu and the translation of every fixed caption of the window.
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "translation/Translation.h"
+#include "uMainForm/QtText.h"
+#include "uMainForm/ResultModel.h"
+#include "uMainForm/uMainForm.h"
+
+namespace {
+
+QString Tr(TextView english) {
+    return Q(TranslateText(english));
+}
+
+}  // namespace
+
+void TMainForm::BuildLanguageMenu() {
+    for (int i = 0; i < static_cast<int>(TranslationTable.size()); ++i) {
+        const std::vector<Text>& language = TranslationTable[i];
+        QAction* item = mmLanguage->addAction(language.empty() ? QString() : Q(language[0]));
+        item->setObjectName(QStringLiteral("Language%1").arg(i));
+        item->setCheckable(true);
+        item->setData(i);
+        item->setChecked(i == CurrentLanguageIndex);
+        connect(item, &QAction::triggered, this, [this, item] { LanguageMenuClick(item); });
+    }
+}
+
+void TMainForm::LanguageMenuClick(QAction* sender) {
+    for (QAction* item : mmLanguage->actions())
+        item->setChecked(false);
+    CurrentLanguageIndex = sender->data().toInt();
+    sender->setChecked(true);
+    const std::vector<Text>& language = TranslationTable.at(CurrentLanguageIndex);
+    CurrentLanguageCode = language.size() > 1 ? language[1] : Text();
+    SaveCurrentLanguage(FLanguageStore);
+    TranslateUI();
+}
+
+void TMainForm::TranslateUI() {
+    File1->setTitle(Tr(u"File"));
+    Action1->setTitle(Tr(u"Action"));
+    Edit1->setTitle(Tr(u"Edit"));
+    View1->setTitle(Tr(u"View"));
+    Help1->setTitle(Tr(u"Help"));
+    AddFolder1->setText(Tr(u"Add Folder..."));
+    ExportFileClones1->setText(Tr(u"Export File Clones..."));
+    ExportFolderClones1->setText(Tr(u"Export Folder Clones..."));
+    Exit1->setText(Tr(u"Exit"));
+    Scan1->setText(Tr(u"Scan"));
+    Stop1->setText(Tr(u"Stop"));
+    MoveCheckedtoRecycleBin1->setText(Tr(u"Remove Checked"));
+    Checkallbutoneingroup1->setText(Tr(u"Check all but one in group"));
+    Checkall1->setText(Tr(u"Check All"));
+    Uncheckall1->setText(Tr(u"Uncheck All"));
+    Page1->setTitle(Tr(u"Page"));
+    FileClones1->setText(Tr(u"File Clones"));
+    FolderClones1->setText(Tr(u"Folder Clones"));
+    ShowSettingsPanel1->setText(Tr(u"Show Settings Panel"));
+    mmLanguage->setTitle(Tr(u"Language"));
+    utorial1->setText(Tr(u"Tutorial"));
+    ContactUs1->setText(Tr(u"Contact Us"));
+    VisitWebsite1->setText(Tr(u"Visit Website"));
+    About1->setText(Tr(u"About..."));
+
+    Label1->setText(Tr(u"Folders to scan:"));
+    btnAddFolder->setText(Tr(u"Add folder..."));
+    btnRemoveFolder->setText(Tr(u"Remove Selected"));
+    chkFileDuplicates->setText(Tr(u"Find file clones"));
+    chkDirDuplicates->setText(Tr(u"Find folder clones"));
+    rgCompare->setTitle(Tr(u"Compare files by"));
+    // Replacing the item texts must not lose the chosen comparison mode.
+    const int chosen = rgCompareItems->checkedId();
+    // Buttons show "&&" as one "&", so "Name && Size" reads Name & Size.
+    const TextView items[] = {u"Name", u"Size", u"Name && Size", u"Content (SHA-1)"};
+    for (int i = 0; i < 4; ++i)
+        rgCompareItem[i]->setText(Tr(items[i]));
+    if (chosen >= 0)
+        rgCompareItem[chosen]->setChecked(true);
+    Label2->setText(Tr(u"File masks (CSV):"));
+    Label3->setText(Tr(u"Min size (MB):"));
+    chkParallelHash->setText(Tr(u"Parallel hashing"));
+    Label4->setText(Tr(u"Max groups (0 = all):"));
+    Label5->setText(Tr(u"Min group size:"));
+    btnScan->setText(Tr(u"Scan"));
+    PageControl1->setTabText(PageControl1->indexOf(tsFiles), Tr(u"File Clones"));
+    PageControl1->setTabText(PageControl1->indexOf(tsDirs), Tr(u"Folder Clones"));
+    btnSelectAllButOne->setText(Tr(u"Check all but one in group"));
+    btnCheckAll->setText(Tr(u"Check all"));
+    btnUncheckAll->setText(Tr(u"Uncheck all"));
+    Button1->setText(Tr(u"Open location"));
+    btnDeleteSelected->setText(Tr(u"Delete checked to Recycle Bin"));
+    btnExportFiles->setText(Tr(u"Export File Clones..."));
+    btnExportDirs->setText(Tr(u"Export Folder Clones..."));
+    btnStop->setText(Tr(u"Stop"));
+    lblStatus->setText(Tr(u"Ready"));
+
+    const TextView fileColumns[] = {u"Group", u"File name", u"Directory", u"File size (MB)"};
+    for (int i = 0; i < 4; ++i)
+        FilesList().SetColumnCaption(i, TranslateText(fileColumns[i]));
+    const TextView dirColumns[] = {u"Group", u"Directory", u"Size"};
+    for (int i = 0; i < 3; ++i)
+        DirsList().SetColumnCaption(i, TranslateText(dirColumns[i]));
+    FitButtons();
+}

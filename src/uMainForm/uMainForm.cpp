@@ -1,0 +1,157 @@
+#include "uMainForm/uMainForm.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "uMainForm/AppInfo.h"
+#include "uMainForm/ResultModel.h"
+#include "uMainForm/ResultView.h"
+
+TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
+    : QMainWindow(parent),
+      FLanguageStore(languageStore),
+      FFilesList(std::make_unique<TResultModel>(
+          std::vector<Text>{u"Group", u"File name", u"Directory", u"File size (MB)"})),
+      FDirsList(
+          std::make_unique<TResultModel>(std::vector<Text>{u"Group", u"Directory", u"Size"})) {
+    setObjectName(QStringLiteral("MainForm"));
+    FFolderPicker = [this](const QString& title, const QString& startFolder) {
+        return QFileDialog::getExistingDirectory(this, title, startFolder,
+                                                 QFileDialog::ShowDirsOnly);
+    };
+    FShowMessage = [this](const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, ApplicationTitle, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+    FShowInformation = [this](const QString& text) {
+        QMessageBox::information(this, ApplicationTitle, text);
+    };
+    FOpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    auto* regions = new QVBoxLayout(client);
+    regions->setContentsMargins(0, 0, 0, 0);
+    regions->setSpacing(0);
+    CreateSettingsPanel();
+    CreatePages();
+    CreateBottomPanel();
+    regions->addWidget(PanelTop);
+    regions->addWidget(PageControl1, 1);
+    regions->addWidget(PanelBottom);
+    setCentralWidget(client);
+    CreateMenu();
+
+    setTabOrder(lbFolders, btnAddFolder);
+    setTabOrder(btnAddFolder, btnRemoveFolder);
+    setTabOrder(btnRemoveFolder, btnScan);
+    setTabOrder(btnScan, edMasks);
+    setTabOrder(edMasks, seMinSizeMB);
+    setTabOrder(seMinSizeMB, seMaxGroups);
+    setTabOrder(seMaxGroups, seMinGroupSize);
+    setTabOrder(seMinGroupSize, rgCompareItem[0]);
+    setTabOrder(rgCompareItem[3], chkFileDuplicates);
+    setTabOrder(chkFileDuplicates, chkDirDuplicates);
+    setTabOrder(chkDirDuplicates, chkParallelHash);
+
+    FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
+    ConnectCommands();
+    FormCreate();
+
+    resize(1178, 709 + menuBar()->sizeHint().height());
+    if (QScreen* screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+TMainForm::~TMainForm() {
+    // The engine's records go first; the views go before the models they show.
+    FEngine.reset();
+    delete PageControl1;
+}
+
+void TMainForm::ConnectCommands() {
+    // A menu item and its button run one handler.
+    connect(btnScan, &QToolButton::clicked, this, &TMainForm::btnScanClick);
+    connect(Scan1, &QAction::triggered, this, &TMainForm::btnScanClick);
+    connect(btnStop, &QPushButton::clicked, this, &TMainForm::btnStopClick);
+    connect(Stop1, &QAction::triggered, this, &TMainForm::btnStopClick);
+    connect(btnAddFolder, &QPushButton::clicked, this, &TMainForm::btnAddFolderClick);
+    connect(AddFolder1, &QAction::triggered, this, &TMainForm::btnAddFolderClick);
+    connect(btnRemoveFolder, &QPushButton::clicked, this, &TMainForm::btnRemoveFolderClick);
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TMainForm::PageControl1Change);
+    connect(FileClones1, &QAction::triggered, this, &TMainForm::FileClones1Click);
+    connect(FolderClones1, &QAction::triggered, this, &TMainForm::FolderClones1Click);
+    connect(ShowSettingsPanel1, &QAction::triggered, this, &TMainForm::ShowSettingsPanel1Click);
+    connect(Exit1, &QAction::triggered, this, &TMainForm::Exit1Click);
+    connect(utorial1, &QAction::triggered, this, &TMainForm::utorial1Click);
+    connect(ContactUs1, &QAction::triggered, this, &TMainForm::ContactUs1Click);
+    connect(VisitWebsite1, &QAction::triggered, this, &TMainForm::VisitWebsite1Click);
+    connect(About1, &QAction::triggered, this, &TMainForm::Button2Click);
+}
+
+void TMainForm::FormCreate() {
+    setWindowTitle(ApplicationTitle + QLatin1Char(' ') + VersionText);
+    FEngine->FStopRequested = false;
+    FLastAddFolderParent.clear();
+
+    rgCompareItem[cmContent]->setChecked(true);
+    chkFileDuplicates->setChecked(true);
+    chkDirDuplicates->setChecked(false);
+    edMasks->setText(QStringLiteral("*.*"));
+    seMinSizeMB->setValue(1);
+    chkParallelHash->setChecked(true);
+    seMaxGroups->setValue(100);
+    seMinGroupSize->setValue(2);
+    PageControl1->setCurrentIndex(0);
+    FileClones1->setChecked(true);
+    FolderClones1->setChecked(false);
+    ShowSettingsPanel1->setChecked(true);
+
+    SetupListViews();
+
+    btnStop->setEnabled(false);
+    Stop1->setEnabled(false);
+
+    BuildLanguageMenu();
+    TranslateUI();
+}
+
+void TMainForm::SetupListViews() {
+    const int filesWidths[] = {60, 300, 520, 100};
+    const int dirsWidths[] = {60, 740, 160};
+    for (int i = 0; i < 4; ++i)
+        lvFiles->setColumnWidth(i, filesWidths[i]);
+    for (int i = 0; i < 3; ++i)
+        lvDirs->setColumnWidth(i, dirsWidths[i]);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // The hashing workers may still read the records: stop, let Scan return, close then.
+    if (FEngine->Scanning()) {
+        FCloseAfterScan = true;
+        FEngine->Stop();
+        event->ignore();
+        return;
+    }
+    event->accept();
+}

@@ -1,0 +1,180 @@
+#pragma once
+// The program's one working window: the settings panel, the two result pages, the result
+// commands, the status strip and the main menu. It is the scan engine's host.
+#include <QMainWindow>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/ScanEngine.h"
+#include "core/ScanHost.h"
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+class TLanguageStore;
+class TResultModel;
+class TResultView;
+
+class TMainForm : public QMainWindow, public TScanHost {
+    Q_OBJECT
+
+public:
+    // The store keeps the language choice; it must outlive the window.
+    explicit TMainForm(TLanguageStore* languageStore, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // TScanHost
+    TScanSettings ReadSettings() override;
+    void SetStatus(const Text& text) override;
+    void SetProgressMax(int maximum) override;
+    void SetProgressPosition(int position) override;
+    void SetMarqueeStyle(bool on) override;
+    void KeepResponsive() override;
+    void SetBusy(bool busy) override;
+    void ShowMessage(const Text& text) override;
+
+    TScanEngine& Engine() { return *FEngine; }
+    TResultModel& FilesList() { return *FFilesList; }
+    TResultModel& DirsList() { return *FDirsList; }
+    TScanOutcome LastScanOutcome() const { return FLastOutcome; }
+
+    // Shell services, replaceable by tests. The folder picker gets the dialog title and the
+    // folder to open at (empty: none) and returns the chosen folder, empty when cancelled.
+    std::function<QString(const QString& title, const QString& startFolder)> FFolderPicker;
+    std::function<void(const QString& text)> FShowMessage;      // the plain message box
+    std::function<void(const QString& text)> FShowInformation;  // the About box
+    std::function<void(const QUrl& url)> FOpenUrl;
+    Text FLastAddFolderParent;
+
+    // Controls, named as everywhere in the program's documents.
+    QWidget* PanelTop;
+    QLabel* Label1;
+    QListWidget* lbFolders;
+    QPushButton* btnAddFolder;
+    QPushButton* btnRemoveFolder;
+    QCheckBox* chkFileDuplicates;
+    QCheckBox* chkDirDuplicates;
+    QGroupBox* rgCompare;
+    QButtonGroup* rgCompareItems;
+    QRadioButton* rgCompareItem[4];
+    QLabel* Label2;
+    QLineEdit* edMasks;
+    QLabel* Label3;
+    QSpinBox* seMinSizeMB;
+    QCheckBox* chkParallelHash;
+    QLabel* Label4;
+    QSpinBox* seMaxGroups;
+    QLabel* Label5;
+    QSpinBox* seMinGroupSize;
+    QToolButton* btnScan;
+
+    QTabWidget* PageControl1;
+    QWidget* tsFiles;
+    QWidget* tsDirs;
+    TResultView* lvFiles;
+    TResultView* lvDirs;
+
+    QWidget* PanelBottom;
+    QPushButton* btnSelectAllButOne;
+    QPushButton* btnCheckAll;
+    QPushButton* btnUncheckAll;
+    QPushButton* Button1;
+    QPushButton* btnDeleteSelected;
+    QPushButton* btnExportFiles;
+    QPushButton* btnExportDirs;
+    QWidget* Panel1;
+    QLabel* lblStatus;
+    QProgressBar* ProgressBar;
+    QPushButton* btnStop;
+
+    QMenu* File1;
+    QAction* AddFolder1;
+    QAction* N1;
+    QAction* ExportFileClones1;
+    QAction* ExportFolderClones1;
+    QAction* N2;
+    QAction* Exit1;
+    QMenu* Action1;
+    QAction* Scan1;
+    QAction* Stop1;
+    QAction* N3;
+    QAction* MoveCheckedtoRecycleBin1;
+    QMenu* Edit1;
+    QAction* Checkallbutoneingroup1;
+    QAction* Checkall1;
+    QAction* Uncheckall1;
+    QMenu* View1;
+    QMenu* Page1;
+    QAction* FileClones1;
+    QAction* FolderClones1;
+    QAction* ShowSettingsPanel1;
+    QAction* N4;
+    QMenu* mmLanguage;
+    QMenu* Help1;
+    QAction* utorial1;
+    QAction* ContactUs1;
+    QAction* VisitWebsite1;
+    QAction* N5;
+    QAction* About1;
+
+public slots:
+    void btnScanClick();
+    void btnStopClick();
+    void btnAddFolderClick();
+    void btnRemoveFolderClick();
+    void PageControl1Change();
+    void FileClones1Click();
+    void FolderClones1Click();
+    void ShowSettingsPanel1Click();
+    void Exit1Click();
+    void utorial1Click();
+    void ContactUs1Click();
+    void VisitWebsite1Click();
+    void Button2Click();
+    void LanguageMenuClick(QAction* sender);
+
+public:
+    void BuildLanguageMenu();
+    void TranslateUI();
+    // The About box's text.
+    QString AboutText() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateSettingsPanel();
+    void CreatePages();
+    void CreateBottomPanel();
+    void CreateMenu();
+    void FitButtons();
+    void ConnectCommands();
+    void FormCreate();
+    void SetupListViews();
+    void OpenVendorPage(const QString& path);
+
+    TLanguageStore* FLanguageStore;
+    std::vector<std::pair<QPushButton*, int>> FDesignWidths;
+    std::unique_ptr<TResultModel> FFilesList;
+    std::unique_ptr<TResultModel> FDirsList;
+    std::unique_ptr<TScanEngine> FEngine;
+    int FProgressMax = 100;
+    bool FMarquee = false;
+    bool FBusy = false;
+    bool FCloseAfterScan = false;
+    TScanOutcome FLastOutcome = TScanOutcome::soRefused;
+};
