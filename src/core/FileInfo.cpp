@@ -41,26 +41,28 @@ Text PathKey(TextView path, Platform::TPathSyntax syntax) {
     return syntax == Platform::TPathSyntax::Windows ? Platform::LowerCase(path) : Text(path);
 }
 
+std::size_t TFileMap::KeyHash(TextView path) const {
+    if (FSyntax != Platform::TPathSyntax::Windows) return std::hash<TextView>()(path);
+    std::size_t hash = 0xcbf29ce484222325ull;  // FNV-1a over the lower-cased code units
+    for (char16_t c : path) hash = (hash ^ Platform::LowerCaseChar(c)) * 0x100000001b3ull;
+    return hash;
+}
+
+bool TFileMap::SameKey(TextView a, TextView b) const {
+    if (FSyntax != Platform::TPathSyntax::Windows) return a == b;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Platform::LowerCaseChar(a[i]) != Platform::LowerCaseChar(b[i])) return false;
+    return true;
+}
+
 TFileInfo* TFileMap::Find(TextView path) const {
-    if constexpr (Platform::NativeSyntax == Platform::TPathSyntax::Windows) {
-        const auto it = FMap.find(PathKey(path));
-        return it == FMap.end() ? nullptr : it->second;
-    } else {
-        const auto it = FMap.find(path);
-        return it == FMap.end() ? nullptr : it->second;
-    }
+    TFileInfo* const* found = FTable.Find(
+        KeyHash(path), [&](TFileInfo* file) { return SameKey(file->FullPath, path); });
+    return found ? *found : nullptr;
 }
 
 void TFileMap::Add(TFileInfo* file) {
-    if constexpr (Platform::NativeSyntax == Platform::TPathSyntax::Windows) {
-        FOwnedKeys.push_back(PathKey(file->FullPath));
-        FMap.emplace(FOwnedKeys.back(), file);
-    } else {
-        FMap.emplace(file->FullPath, file);
-    }
-}
-
-void TFileMap::Clear() {
-    FMap.clear();
-    FOwnedKeys.clear();
+    FTable.Insert(KeyHash(file->FullPath), file,
+                  [&](TFileInfo* other) { return SameKey(other->FullPath, file->FullPath); });
 }

@@ -1,10 +1,10 @@
 #pragma once
 // One collected file, the owning list of them, and their index by path.
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <unordered_map>
 #include <vector>
+
+#include "core/FlatTable.h"
 
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
@@ -48,17 +48,39 @@ using TFileList = std::vector<std::unique_ptr<TFileInfo>>;
 // (Windows), the path itself where it does not (POSIX).
 Text PathKey(TextView path, Platform::TPathSyntax syntax = Platform::NativeSyntax);
 
-// FFileMap: path key to record; owns no record.
+// FFileMap: path key to record; owns no record. Keys are compared as PathKey compares
+// them, without making key texts.
 class TFileMap {
 public:
+    explicit TFileMap(Platform::TPathSyntax syntax = Platform::NativeSyntax) : FSyntax(syntax) {}
     TFileInfo* Find(TextView path) const;
-    // Enters a record under the key of its FullPath; the record must outlive the entry.
+    // Enters a record under the key of its FullPath, unless the key is there already; the
+    // record must outlive the entry.
     void Add(TFileInfo* file);
-    void Clear();
-    void Reserve(std::size_t count) { FMap.reserve(count); }
-    std::size_t Count() const { return FMap.size(); }
+    void Clear() { FTable.Clear(); }
+    void Reserve(std::size_t count) { FTable.Reserve(count); }
+    std::size_t Count() const { return FTable.Count(); }
 
 private:
-    std::unordered_map<TextView, TFileInfo*> FMap;  // keys view FullPath or FOwnedKeys
-    std::deque<Text> FOwnedKeys;
+    std::size_t KeyHash(TextView path) const;
+    bool SameKey(TextView a, TextView b) const;
+
+    Platform::TPathSyntax FSyntax;
+    TFlatTable<TFileInfo*> FTable;
+};
+
+// The identities of the collected files: one physical file is collected once.
+class TFileIdSet {
+public:
+    // True when the identity was not there yet.
+    bool Insert(const Platform::TFileId& id) {
+        return FTable.Insert(Platform::TFileIdHash()(id), id,
+                             [&](const Platform::TFileId& other) { return other == id; });
+    }
+    void Reserve(std::size_t count) { FTable.Reserve(count); }
+    void Clear() { FTable.Clear(); }
+    std::size_t Count() const { return FTable.Count(); }
+
+private:
+    TFlatTable<Platform::TFileId> FTable;
 };

@@ -133,8 +133,9 @@ void CollectFiles(TScanEngine& engine) {
             const std::size_t count = listing.size();
             host.SetProgressMax(ProgressMax(count));
             MeasureListing(listing, records, ids);
+            std::vector<Text>().swap(listing);  // its texts moved into the records
             engine.FFileMap.Reserve(engine.FFiles.size() + count);
-            engine.FCollectedIds.reserve(engine.FFiles.size() + count);
+            engine.FCollectedIds.Reserve(engine.FFiles.size() + count);
 
             for (std::size_t i = 0; i < count; ++i) {
                 if (engine.StopRequested()) break;
@@ -143,7 +144,7 @@ void CollectFiles(TScanEngine& engine) {
                 if (record->Size == 0) continue;
                 if (engine.FFileMap.Find(record->FullPath)) continue;
                 // One physical file is collected once, under the first path that reached it.
-                if (!engine.FCollectedIds.insert(ids[i]).second) continue;
+                if (!engine.FCollectedIds.Insert(ids[i])) continue;
                 engine.FFileMap.Add(record.get());
                 engine.FFiles.push_back(std::move(record));
                 host.SetProgressPosition(ProgressMax(i + 1));
@@ -155,9 +156,8 @@ void CollectFiles(TScanEngine& engine) {
                     host.KeepResponsive();
                 }
             }
-            listing.clear();
-            records.clear();
-            ids.clear();
+            std::vector<std::unique_ptr<TFileInfo>>().swap(records);
+            std::vector<TFileId>().swap(ids);
         }
     }
     host.SetProgressPosition(0);

@@ -76,7 +76,7 @@ void TScanEngine::ClearResults() {
     ClearListGroups(lvDirs);
     FFileMap.Clear();
     FFiles.clear();
-    FCollectedIds.clear();
+    FCollectedIds.Clear();
     Host.SetProgressPosition(0);
     Host.SetStatus(Text());
 }

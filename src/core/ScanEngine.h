@@ -2,7 +2,6 @@
 // The scan state of the main window and the Scan and Stop commands. The phases are free
 // functions over it, one source file each (FolderWalk, ...).
 #include <atomic>
-#include <unordered_set>
 
 #include "core/FileInfo.h"
 #include "core/ResultList.h"
@@ -42,7 +41,7 @@ public:
     TFileList FFiles;
     TFileMap FFileMap;
     // Identities of the collected files: one physical file is collected once.
-    std::unordered_set<Platform::TFileId, Platform::TFileIdHash> FCollectedIds;
+    TFileIdSet FCollectedIds;
     // Written by the user-interface thread, read by the hashing workers too.
     std::atomic<bool> FStopRequested{false};
 

@@ -114,8 +114,12 @@ Text DirectoryOf(TextView path, TPathSyntax syntax) {
 Text JoinPath(TextView folder, TextView name, TPathSyntax syntax) {
     if (folder.empty())
         return Text(name);
-    Text result(folder);
-    if (!EndsWithSeparator(folder, syntax))
+    // Sized once: a scan keeps hundreds of thousands of these paths.
+    const bool addSeparator = !EndsWithSeparator(folder, syntax);
+    Text result;
+    result.reserve(folder.size() + (addSeparator ? 1 : 0) + name.size());
+    result += folder;
+    if (addSeparator)
         result += PathSeparator(syntax);
     result += name;
     return result;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "core/FileInfo.h"
 #include "core/ScanSettings.h"
 #include "support/TestHost.h"
@@ -149,4 +153,28 @@ TEST(TFileMap, FindsByPathAndOwnsNothing) {
     EXPECT_EQ(map.Find(u"/x/A.txt"), nullptr);
     map.Clear();
     EXPECT_EQ(map.Count(), 0u);
+    EXPECT_EQ(map.Find(u"/x/a.txt"), nullptr);
+}
+
+TEST(TFileMap, WindowsKeysIgnoreLetterCaseAndTheFirstRecordStays) {
+    TFileInfo first(T("C:\\Data\\Photo.JPG"), 5), second(T("c:\\data\\photo.jpg"), 6);
+    TFileMap map(Platform::TPathSyntax::Windows);
+    map.Add(&first);
+    map.Add(&second);
+    EXPECT_EQ(map.Count(), 1u);
+    EXPECT_EQ(map.Find(u"C:\\DATA\\PHOTO.jpg"), &first);
+    EXPECT_EQ(map.Find(u"C:\\Data\\Photo.JP"), nullptr);
+}
+
+TEST(TFileMap, GrowsPastItsReserveWithoutLosingEntries) {
+    std::vector<std::unique_ptr<TFileInfo>> files;
+    TFileMap map;
+    map.Reserve(10);
+    for (int i = 0; i < 20000; ++i) {
+        files.push_back(std::make_unique<TFileInfo>(T("/f/" + std::to_string(i)), i));
+        map.Add(files.back().get());
+    }
+    EXPECT_EQ(map.Count(), files.size());
+    for (const auto& file : files) ASSERT_EQ(map.Find(file->FullPath), file.get());
+    EXPECT_EQ(map.Find(u"/f/20000"), nullptr);
 }
