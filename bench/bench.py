@@ -4,6 +4,9 @@
   bench/bench.py walk CORPUS [--runs N]
       the folder walk (twinseek-cli --no-file-clones) against
       find CORPUS -type f -printf '%s %p\\n'; peak memory per collected file.
+  bench/bench.py folders CORPUS [--runs N]
+      folder mode (--folder-clones, no file clones) against the plain metadata walk
+      find CORPUS -printf '%s %p\\n'; peak memory per directory.
   bench/bench.py clones CORPUS [--runs N]
       content mode against jdupes, rmlint, fdupes and rdfind, each checked to find the
       same duplicate groups; name and size modes against the plain walk.
@@ -22,15 +25,17 @@ CLI = os.environ.get("TWINSEEK_CLI", os.path.join(TOP, "build", "bin", "twinseek
 
 
 def run(cmd):
-    """Wall time in seconds and peak resident memory in bytes of one run."""
+    """Wall time in seconds and peak resident memory in bytes of one run.
+
+    The peak comes from /usr/bin/time: a child forked by this script starts with the
+    script's own resident pages, which would count in its peak."""
     start = time.perf_counter()
-    proc = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(proc.pid, 0)
+    proc = subprocess.run(["/usr/bin/time", "-f", "%M", "--"] + cmd,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     elapsed = time.perf_counter() - start
-    code = os.waitstatus_to_exitcode(status)
-    if code != 0:
-        sys.exit(f"{' '.join(cmd)} exited with {code}")
-    return elapsed, usage.ru_maxrss * 1024
+    if proc.returncode != 0:
+        sys.exit(f"{' '.join(cmd)} exited with {proc.returncode}")
+    return elapsed, int(proc.stderr.decode().strip().splitlines()[-1]) * 1024
 
 
 def measure(name, cmd, runs):
@@ -65,6 +70,22 @@ def walk(args):
     print(f"\n{len(paths)} files collected; path text {path_bytes / 2**20:.1f} MB (UTF-16)")
     print(f"walk / find: {ours['time'] / find['time']:.2f}")
     print(f"peak memory per collected file beyond its path text: {per_file:.0f} bytes")
+
+
+def folders(args):
+    corpus = os.path.abspath(args.corpus)
+    dirs = int(subprocess.run(["find", corpus, "-type", "d", "-printf", "."],
+                              capture_output=True, check=True).stdout.count(b"."))
+    find = measure("find -printf '%s %p\\n'", ["find", corpus, "-printf", "%s %p\n"], args.runs)
+    walk_only = measure("twinseek-cli walk only", [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", corpus],
+                        args.runs)
+    ours = measure("twinseek-cli --folder-clones",
+                   [CLI, "--no-file-clones", "--folder-clones", "--min-size-mb", "0", "--max-groups", "0",
+                    "-q", corpus], args.runs)
+    table([find, walk_only, ours], find)
+    print(f"\n{dirs} directories")
+    print(f"folder mode / find: {ours['time'] / find['time']:.2f}")
+    print(f"peak memory beyond the walk, per directory: {(ours['rss'] - walk_only['rss']) / max(1, dirs):.0f} bytes")
 
 
 def parse_ours(text):
@@ -147,11 +168,11 @@ def clones(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["walk", "clones"])
+    parser.add_argument("what", choices=["walk", "folders", "clones"])
     parser.add_argument("corpus")
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
-    {"walk": walk, "clones": clones}[args.what](args)
+    {"walk": walk, "folders": folders, "clones": clones}[args.what](args)
 
 
 if __name__ == "__main__":
