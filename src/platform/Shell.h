@@ -1,0 +1,25 @@
+#pragma once
+// The desktop shell: the Recycle Bin or trash, the file manager, default actions.
+// On Windows these are shell calls; elsewhere the desktop's freedesktop services.
+#include <vector>
+
+#include "platform/Text.h"
+
+namespace Platform {
+
+// Moves every path (files, and folders with all they hold) to the Recycle Bin or the
+// desktop's trash in one request; never deletes outright. True exactly when every path
+// went; an empty list asks nothing and gives false.
+bool MoveToRecycleBin(const std::vector<Text>& paths);
+
+// Opens the file manager at the file's folder with the file selected; when no file
+// manager can select it, the folder is opened.
+void ShowInFileManager(TextView filePath);
+
+// The shell's default action on a folder, document or web address ("open").
+void ShellOpen(TextView target);
+
+// Starts a program file, such as a downloaded installer, through the shell.
+void ShellStart(TextView programPath);
+
+}  // namespace Platform
