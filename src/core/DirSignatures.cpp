@@ -132,7 +132,7 @@ public:
         FEntries.clear();
         FListing.clear();
         std::int64_t total = 0;
-        if (Platform::ListFolder(dir.Key, FListing) == TListStatus::lsFailed) {
+        if (Platform::ListFolderMeasured(dir.Key, FListing) == TListStatus::lsFailed) {
             FListing.clear();
             FEntries.push_back(FilesAccessError);
             FEntries.push_back(DirsAccessError);
@@ -141,7 +141,9 @@ public:
             if (entry.IsFolder)
                 continue;
             const std::int64_t size =
-                Platform::FileSize(Platform::JoinPath(dir.Key, entry.Name, Syntax));
+                entry.Measured
+                    ? entry.Status.Size
+                    : Platform::FileSize(Platform::JoinPath(dir.Key, entry.Name, Syntax));
             total += size;
             FEntries.push_back(u"F|" + Platform::LowerCase(entry.Name) + u'|' +
                                Platform::IntToText(size));

@@ -12,26 +12,32 @@ public:
     // The value whose hash is hash and which equal(value) accepts, or nullptr.
     template <typename Equal>
     const T* Find(std::size_t hash, Equal equal) const {
-        if (FCount == 0) return nullptr;
+        if (FCount == 0)
+            return nullptr;
         const std::uint32_t h = Stored(hash);
         for (std::size_t i = h & FMask;; i = (i + 1) & FMask) {
-            if (FHashes[i] == 0) return nullptr;
-            if (FHashes[i] == h && equal(FSlots[i])) return &FSlots[i];
+            if (FHashes[i] == 0)
+                return nullptr;
+            if (FHashes[i] == h && equal(FSlots[i]))
+                return &FSlots[i];
         }
     }
 
     // Adds value unless an equal one is there; true when added.
     template <typename Equal>
     bool Insert(std::size_t hash, const T& value, Equal equal) {
-        if (Find(hash, equal)) return false;
-        if (Full(FCount + 1)) Grow(FCount + 1);
+        if (Find(hash, equal))
+            return false;
+        if (Full(FCount + 1))
+            Grow(FCount + 1);
         Place(Stored(hash), value);
         ++FCount;
         return true;
     }
 
     void Reserve(std::size_t count) {
-        if (Full(count)) Grow(count);
+        if (Full(count))
+            Grow(count);
     }
 
     void Clear() {
@@ -51,7 +57,8 @@ private:
 
     void Place(std::uint32_t h, const T& value) {
         std::size_t i = h & FMask;
-        while (FHashes[i] != 0) i = (i + 1) & FMask;
+        while (FHashes[i] != 0)
+            i = (i + 1) & FMask;
         FHashes[i] = h;
         FSlots[i] = value;
     }
@@ -62,14 +69,16 @@ private:
 
     void Grow(std::size_t count) {
         std::size_t capacity = 16;
-        while (Over(count, capacity)) capacity *= 2;
+        while (Over(count, capacity))
+            capacity *= 2;
         std::vector<std::uint32_t> hashes(capacity, 0);
         std::vector<T> slots(capacity);
         hashes.swap(FHashes);
         slots.swap(FSlots);
         FMask = capacity - 1;
         for (std::size_t i = 0; i < hashes.size(); ++i)
-            if (hashes[i] != 0) Place(hashes[i], slots[i]);
+            if (hashes[i] != 0)
+                Place(hashes[i], slots[i]);
     }
 
     std::vector<std::uint32_t> FHashes;  // 0: empty

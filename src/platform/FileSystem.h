@@ -1,7 +1,7 @@
 #pragma once
 // Files and folders as the scan sees them.
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -32,10 +32,19 @@ struct TFileIdHash {
     }
 };
 
+struct TFileStatus {
+    std::int64_t Size = 0;  // bytes; 0 for a link, a folder, a pipe, a socket or a device
+    TFileId Id;
+    bool IsRegular = false;  // a plain file (not a link, folder or special file)
+};
+
 struct TDirEntry {
     Text Name;              // the entry's own name, never "." or ".."
     bool IsFolder = false;  // a folder, or a link whose target is a folder
     bool IsLink = false;    // a symbolic link (or, on Windows, a reparse point)
+    // ListFolderMeasured: Status is what QueryFile gives for the entry, when Measured.
+    bool Measured = false;
+    TFileStatus Status;
 };
 
 enum class TListStatus {
@@ -49,12 +58,11 @@ enum class TListStatus {
 // identity of the folder itself.
 TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries,
                        TFileId* folderId = nullptr);
-
-struct TFileStatus {
-    std::int64_t Size = 0;  // bytes; 0 for a link, a folder, a pipe, a socket or a device
-    TFileId Id;
-    bool IsRegular = false;  // a plain file (not a link, folder or special file)
-};
+// ListFolder that also measures each entry that is not a folder where the platform can do
+// it cheaply: through the open folder, so the whole path is not looked up once per file.
+// An entry left unmeasured is measured by its path, with QueryFile.
+TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entries,
+                               TFileId* folderId = nullptr);
 
 // The entry itself, links not followed. False when it cannot be queried (it vanished, say).
 bool QueryFile(const Text& path, TFileStatus& status);

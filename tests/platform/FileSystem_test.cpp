@@ -78,7 +78,10 @@ TEST_F(FileSystem, ListingGivesTheFolderIdentity) {
 }
 
 TEST_F(FileSystem, ListingFailsForWhatIsNoFolder) {
-    std::vector<TDirEntry> entries{TDirEntry{.Name = u"stale"}};
+    std::vector<TDirEntry> entries(
+        1,
+        TDirEntry{
+            .Name = u"stale", .IsFolder = false, .IsLink = false, .Measured = false, .Status = {}});
     const char* paths[] = {"missing", "file.txt", "broken", "to-file", "fifo", "file.txt/x"};
     for (const char* rel : paths) {
         SCOPED_TRACE(rel);
@@ -99,7 +102,11 @@ TEST_F(FileSystem, UnreadableFolderIsDeniedAndEmpty) {
     const Text locked = Tree.TextPath("locked");
     const Text below = Tree.TextPath("closed/deeper");
     const int result = RunAsNobody([&] {
-        std::vector<TDirEntry> entries{TDirEntry{.Name = u"stale"}};
+        std::vector<TDirEntry> entries(1, TDirEntry{.Name = u"stale",
+                                                    .IsFolder = false,
+                                                    .IsLink = false,
+                                                    .Measured = false,
+                                                    .Status = {}});
         const bool lockedDenied =
             ListFolder(locked, entries) == TListStatus::lsDenied && entries.empty();
         const bool belowDenied = ListFolder(below, entries) == TListStatus::lsDenied;
@@ -130,6 +137,27 @@ TEST_F(FileSystem, QueryFileCountsOnlyRegularFiles) {
     TFileStatus status;
     EXPECT_FALSE(QueryFile(Tree.TextPath("missing"), status));
     EXPECT_EQ(FileSize(Tree.TextPath("missing")), 0);
+
+    // A measured listing gives each entry that is not a folder what QueryFile gives.
+    std::vector<TDirEntry> entries;
+    ASSERT_EQ(ListFolderMeasured(Tree.FolderText(), entries), TListStatus::lsOk);
+    EXPECT_EQ(entries.size(), 8u);
+    int measured = 0;
+    for (const TDirEntry& entry : entries) {
+        SCOPED_TRACE(U8(entry.Name));
+        if (entry.IsFolder || !entry.Measured)
+            continue;
+        ++measured;
+        TFileStatus byPath;
+        ASSERT_TRUE(QueryFile(Tree.FolderText() + u"/" + entry.Name, byPath));
+        EXPECT_EQ(entry.Status.Size, byPath.Size);
+        EXPECT_EQ(entry.Status.IsRegular, byPath.IsRegular);
+        EXPECT_EQ(entry.Status.Id, byPath.Id);
+    }
+#ifndef _WIN32
+    EXPECT_EQ(measured, 5);  // every entry but the three folders
+#endif
+    EXPECT_EQ(ListFolderMeasured(Tree.TextPath("missing"), entries), TListStatus::lsFailed);
 }
 
 TEST_F(FileSystem, ExistenceFollowsLinks) {

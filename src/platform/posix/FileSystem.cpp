@@ -49,7 +49,21 @@ void Classify(int dirFd, const dirent& entry, TDirEntry& out) {
 
 }  // namespace
 
-TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries, TFileId* folderId) {
+namespace {
+
+// The status QueryFile gives, taken through the open folder.
+bool StatusAt(int dirFd, const char* name, TFileStatus& status) {
+    struct stat st;
+    if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    status.IsRegular = S_ISREG(st.st_mode);
+    status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
+    status.Id = IdOf(st);
+    return true;
+}
+
+TListStatus List(const Text& folder, std::vector<TDirEntry>& entries, TFileId* folderId,
+                 bool measure) {
     entries.clear();
     const std::string name = TextToUtf8(folder);
     const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
@@ -82,19 +96,26 @@ TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries, TFil
         TDirEntry& out = entries.emplace_back();
         out.Name = Utf8ToText(entry->d_name);
         Classify(fd, *entry, out);
+        if (measure && !out.IsFolder)
+            out.Measured = StatusAt(fd, entry->d_name, out.Status);
     }
     ::closedir(dir);
     return status;
 }
 
+}  // namespace
+
+TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries, TFileId* folderId) {
+    return List(folder, entries, folderId, false);
+}
+
+TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entries,
+                               TFileId* folderId) {
+    return List(folder, entries, folderId, true);
+}
+
 bool QueryFile(const Text& path, TFileStatus& status) {
-    struct stat st;
-    if (::lstat(TextToUtf8(path).c_str(), &st) != 0)
-        return false;
-    status.IsRegular = S_ISREG(st.st_mode);
-    status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
-    status.Id = IdOf(st);
-    return true;
+    return StatusAt(AT_FDCWD, TextToUtf8(path).c_str(), status);
 }
 
 std::int64_t FileSize(const Text& path) {
