@@ -54,11 +54,11 @@ def mixed(root):
 
     def size_of():
         r = rng.random()
-        if r < 0.70:
+        if r < 0.88:
             return rng.randint(1, 64 * 1024)
-        if r < 0.95:
+        if r < 0.99:
             return rng.randint(64 * 1024, 1024 * 1024)
-        if r < 0.995:
+        if r < 0.998:
             return rng.randint(1024 * 1024, 8 * 1024 * 1024)
         return rng.randint(8 * 1024 * 1024, 40 * 1024 * 1024)
 
@@ -100,7 +100,7 @@ def mixed(root):
 
 
 def big(root):
-    # 36 files of 64 MB: 12 distinct contents, 8 of them with one copy, 4 with two.
+    # 24 files of 64 MB: 12 distinct contents, 8 with one copy, 2 with two, 2 unique.
     rng = random.Random(64)
     size = 64 * 1024 * 1024
     n = 0
