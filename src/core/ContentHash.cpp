@@ -13,9 +13,25 @@
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 
+namespace {
+
+// Opens the file; nothing when the path is no file, which is only asked after a failed
+// open: the phase opens hundreds of thousands of files that are there.
+std::optional<Platform::TFileReader> OpenFile(const Text& path) {
+    try {
+        return std::optional<Platform::TFileReader>(std::in_place, path);
+    } catch (const Platform::EPlatformError&) {
+        if (!Platform::FileExists(path)) return std::nullopt;
+        throw;
+    }
+}
+
+}  // namespace
+
 std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path) {
-    if (!Platform::FileExists(path)) return std::nullopt;
-    Platform::TFileReader reader(path);
+    std::optional<Platform::TFileReader> file = OpenFile(path);
+    if (!file) return std::nullopt;
+    Platform::TFileReader& reader = *file;
     Platform::TSha1 sha;
     // One buffer per thread: the phase hashes many small files.
     thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[HashBlockSize]);

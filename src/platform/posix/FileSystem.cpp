@@ -210,13 +210,14 @@ Text TempDir() {
 
 TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
     const std::string name = TextToUtf8(path);
-    // Non-blocking only for the open itself: a pipe must not hang it.
+    // Non-blocking, so that opening a pipe cannot hang; what is opened is only ever a
+    // regular file, for which the flag changes nothing (Read clears it if it ever does).
     const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         Fail("Cannot open file", name, errno);
     struct stat st;
     const char* reason = nullptr;
-    if (::fstat(fd, &st) != 0 || ::fcntl(fd, F_SETFL, 0) != 0) {
+    if (::fstat(fd, &st) != 0) {
         reason = std::strerror(errno);
     } else if (S_ISDIR(st.st_mode)) {
         reason = std::strerror(EISDIR);
@@ -240,6 +241,8 @@ std::size_t TFileReader::Read(void* buffer, std::size_t size) {
         const ssize_t n = ::read(static_cast<int>(FHandle), buffer, size);
         if (n >= 0)
             return static_cast<std::size_t>(n);
+        if (errno == EAGAIN && ::fcntl(static_cast<int>(FHandle), F_SETFL, 0) == 0)
+            continue;  // a lease held by another process: wait for it like a blocking read
         if (errno != EINTR)
             Fail("Cannot read file", TextToUtf8(FPath), errno);
     }
