@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/Buckets.h"
 #include "core/ScanEngine.h"
 #include "platform/FileSystem.h"
 #include "translation/TextFormat.h"
@@ -21,7 +22,8 @@ std::optional<Platform::TFileReader> OpenFile(const Text& path) {
     try {
         return std::optional<Platform::TFileReader>(std::in_place, path);
     } catch (const Platform::EPlatformError&) {
-        if (!Platform::FileExists(path)) return std::nullopt;
+        if (!Platform::FileExists(path))
+            return std::nullopt;
         throw;
     }
 }
@@ -30,14 +32,16 @@ std::optional<Platform::TFileReader> OpenFile(const Text& path) {
 
 std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path) {
     std::optional<Platform::TFileReader> file = OpenFile(path);
-    if (!file) return std::nullopt;
+    if (!file)
+        return std::nullopt;
     Platform::TFileReader& reader = *file;
     Platform::TSha1 sha;
     // One buffer per thread: the phase hashes many small files.
     thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[HashBlockSize]);
     for (;;) {
         const std::size_t n = reader.Read(buffer.get(), HashBlockSize);
-        if (n == 0) break;
+        if (n == 0)
+            break;
         sha.Update(buffer.get(), n);
     }
     return sha.Final();
@@ -52,11 +56,14 @@ namespace {
 
 // One claimed file: an error leaves its digest empty and never stops the phase.
 void HashOne(TFileInfo& file) {
-    if (file.HasContentHash()) return;
+    if (file.HasContentHash())
+        return;
     try {
         const auto digest = ComputeFileDigest(file.FullPath);
-        if (digest) file.SetContentHash(*digest);
-        else file.ClearContentHash();
+        if (digest)
+            file.SetContentHash(*digest);
+        else
+            file.ClearContentHash();
     } catch (...) {
         file.ClearContentHash();
     }
@@ -72,12 +79,13 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
     host.SetProgressPosition(0);
     host.SetProgressMax(Clamp(n));
     for (std::size_t i = 0; i < n; ++i) {
-        if (engine.StopRequested()) break;
+        if (engine.StopRequested())
+            break;
         HashOne(*targets[i]);
         host.SetProgressPosition(Clamp(i + 1));
         if (i % 10 == 0 || i + 1 == n) {
-            host.SetStatus(TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d",
-                                           {i + 1, n}));
+            host.SetStatus(
+                TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
             host.KeepResponsive();
         }
     }
@@ -98,7 +106,8 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
         try {
             while (!engine.StopRequested()) {
                 const std::int64_t k = nextIndex.fetch_add(1) + 1;
-                if (k >= static_cast<std::int64_t>(n)) break;
+                if (k >= static_cast<std::int64_t>(n))
+                    break;
                 HashOne(*targets[static_cast<std::size_t>(k)]);
                 completedCount.fetch_add(1);
             }
@@ -116,19 +125,21 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
         std::vector<std::thread>& Threads;
         ~TJoiner() {
             for (auto& t : Threads)
-                if (t.joinable()) t.join();
+                if (t.joinable())
+                    t.join();
         }
     } joiner{threads};
-    for (unsigned w = 0; w < workers; ++w) threads.emplace_back(worker);
+    for (unsigned w = 0; w < workers; ++w)
+        threads.emplace_back(worker);
 
     bool allFinished = false;
     while (!allFinished) {
         const std::int64_t done = completedCount.load();
         host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
-        host.SetStatus(engine.StopRequested()
-                           ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
-                           : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d",
-                                             {done, n}));
+        host.SetStatus(
+            engine.StopRequested()
+                ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
+                : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, n}));
         host.KeepResponsive();
         allFinished = finishedWorkers.load() == workers;
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -139,29 +150,30 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
 }  // namespace
 
 void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
-    if (engine.FFiles.empty()) return;
+    if (engine.FFiles.empty())
+        return;
     TScanHost& host = engine.Host;
     host.SetStatus(TranslateText(u"Computing SHA-1 hashes (size filtered)..."));
     host.KeepResponsive();
     const bool parallel = host.ReadSettings().ParallelHash;
 
     // Files of one size, in FFiles order; buckets in the order their first file was met.
-    std::unordered_map<std::int64_t, std::size_t> bucketOfSize;
-    std::vector<std::vector<TFileInfo*>> buckets;
-    for (const auto& file : engine.FFiles) {
-        if (engine.StopRequested()) break;
-        if (file->Size <= 0) continue;
-        const auto [it, added] = bucketOfSize.try_emplace(file->Size, buckets.size());
-        if (added) buckets.emplace_back();
-        buckets[it->second].push_back(file.get());
+    std::vector<std::pair<std::int64_t, std::uint32_t>> bySize;
+    for (std::size_t i = 0; i < engine.FFiles.size(); ++i) {
+        if (engine.StopRequested())
+            break;
+        if (engine.FFiles[i]->Size > 0)
+            bySize.emplace_back(engine.FFiles[i]->Size, static_cast<std::uint32_t>(i));
     }
+    const TBuckets buckets = MakeBuckets(std::move(bySize));
     std::vector<TFileInfo*> hashTargets;
-    for (const auto& bucket : buckets) {
-        if (engine.StopRequested()) break;
-        if (bucket.size() >= 2) hashTargets.insert(hashTargets.end(), bucket.begin(), bucket.end());
+    for (std::size_t b = 0; b < buckets.Count() && !engine.StopRequested(); ++b) {
+        const auto bucket = buckets.Bucket(b);
+        if (bucket.size() < 2)
+            continue;
+        for (const std::uint32_t i : bucket)
+            hashTargets.push_back(engine.FFiles[i].get());
     }
-    bucketOfSize.clear();
-    buckets.clear();
 
     if (!hashTargets.empty() && !engine.StopRequested()) {
         if (parallel) {

@@ -1,10 +1,10 @@
 #include "core/FileGrouping.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
-#include <unordered_map>
+#include <optional>
 
+#include "core/Buckets.h"
 #include "core/FileListing.h"
 #include "core/ScanEngine.h"
 #include "platform/TextServices.h"
@@ -13,48 +13,39 @@
 
 namespace {
 
-struct TDigestHash {
-    std::size_t operator()(const Platform::TSha1Digest& d) const noexcept {
-        std::size_t h;
-        std::memcpy(&h, d.data(), sizeof h);  // a digest is already well mixed
-        return h;
+template <typename TKey, typename TKeyOf>
+TBuckets Bucket(const TFileList& files, TKeyOf keyOf) {
+    std::vector<std::pair<TKey, std::uint32_t>> keyed;
+    keyed.reserve(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::optional<TKey> key = keyOf(*files[i]);
+        if (key)
+            keyed.emplace_back(std::move(*key), static_cast<std::uint32_t>(i));
     }
-};
-
-// Buckets in the order their first file was met, so equal totals keep collection order.
-template <class TKey, class THash, class TKeyOf>
-std::vector<std::vector<TFileInfo*>> Bucket(const TFileList& files, TKeyOf keyOf) {
-    std::unordered_map<TKey, std::size_t, THash> index;
-    index.reserve(files.size());
-    std::vector<std::vector<TFileInfo*>> buckets;
-    for (const auto& file : files) {
-        std::optional<TKey> key = keyOf(*file);
-        if (!key) continue;
-        const auto [it, added] = index.try_emplace(std::move(*key), buckets.size());
-        if (added) buckets.emplace_back();
-        buckets[it->second].push_back(file.get());
-    }
-    return buckets;
+    return MakeBuckets(std::move(keyed));
 }
 
-std::vector<std::vector<TFileInfo*>> BucketByMode(const TFileList& files, TCompareMode mode) {
+TBuckets BucketByMode(const TFileList& files, TCompareMode mode) {
     switch (mode) {
         case cmName:
-            return Bucket<Text, std::hash<Text>>(
-                files, [](const TFileInfo& f) { return std::optional(Platform::LowerCase(f.Name())); });
+            return Bucket<Text>(files, [](const TFileInfo& f) {
+                return std::optional(Platform::LowerCase(f.Name()));
+            });
         case cmSize:
-            return Bucket<std::int64_t, std::hash<std::int64_t>>(
-                files, [](const TFileInfo& f) { return std::optional(f.Size); });
+            return Bucket<std::int64_t>(files,
+                                        [](const TFileInfo& f) { return std::optional(f.Size); });
         case cmNameSize:
-            return Bucket<Text, std::hash<Text>>(files, [](const TFileInfo& f) {
-                return std::optional(Platform::LowerCase(f.Name()) + u'|' + Platform::IntToText(f.Size));
+            return Bucket<Text>(files, [](const TFileInfo& f) {
+                return std::optional(Platform::LowerCase(f.Name()) + u'|' +
+                                     Platform::IntToText(f.Size));
             });
         case cmContent:
             break;
     }
-    return Bucket<Platform::TSha1Digest, TDigestHash>(
+    return Bucket<Platform::TSha1Digest>(
         files, [](const TFileInfo& f) -> std::optional<Platform::TSha1Digest> {
-            if (!f.HasContentHash()) return std::nullopt;  // unread, unique size or empty
+            if (!f.HasContentHash())
+                return std::nullopt;  // unread, unique size or empty
             return f.Digest();
         });
 }
@@ -69,11 +60,17 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
                                   std::int64_t minGroupSize, std::int64_t maxGroups) {
     minGroupSize = std::max<std::int64_t>(minGroupSize, 2);
     std::vector<TGroupRec> groups;
-    for (auto& bucket : BucketByMode(files, mode)) {
-        if (static_cast<std::int64_t>(bucket.size()) < minGroupSize) continue;
+    const TBuckets buckets = BucketByMode(files, mode);
+    for (std::size_t b = 0; b < buckets.Count(); ++b) {
+        const auto bucket = buckets.Bucket(b);
+        if (static_cast<std::int64_t>(bucket.size()) < minGroupSize)
+            continue;
         TGroupRec group;
-        for (const TFileInfo* f : bucket) group.TotalSize += f->Size;
-        group.Files = std::move(bucket);
+        group.Files.reserve(bucket.size());
+        for (const std::uint32_t i : bucket) {
+            group.Files.push_back(files[i].get());
+            group.TotalSize += files[i]->Size;
+        }
         groups.push_back(std::move(group));
     }
     std::stable_sort(groups.begin(), groups.end(), [](const TGroupRec& a, const TGroupRec& b) {
@@ -88,8 +85,9 @@ void FindFileDuplicates(TScanEngine& engine) {
     TScanHost& host = engine.Host;
     TResultList& list = engine.lvFiles;
     const TScanSettings settings = host.ReadSettings();
-    const std::vector<TGroupRec> groups = GroupFiles(
-        engine.FFiles, GetCompareMode(settings.CompareIndex), settings.MinGroupSize, settings.MaxGroups);
+    const std::vector<TGroupRec> groups =
+        GroupFiles(engine.FFiles, GetCompareMode(settings.CompareIndex), settings.MinGroupSize,
+                   settings.MaxGroups);
     const std::size_t n = groups.size();
 
     std::size_t listed = 0;
@@ -113,5 +111,6 @@ void FindFileDuplicates(TScanEngine& engine) {
         }
         host.SetProgressPosition(Clamp(listed));
     }
-    if (!engine.StopRequested()) host.SetStatus(TranslateText(u"Duplicate file groups populated."));
+    if (!engine.StopRequested())
+        host.SetStatus(TranslateText(u"Duplicate file groups populated."));
 }

@@ -72,13 +72,14 @@ private:
         while (Over(count, capacity))
             capacity *= 2;
         std::vector<std::uint32_t> hashes(capacity, 0);
-        std::vector<T> slots(capacity);
+        // Not "slots": Qt defines it as a macro, and the window includes this header.
+        std::vector<T> values(capacity);
         hashes.swap(FHashes);
-        slots.swap(FSlots);
+        values.swap(FSlots);
         FMask = capacity - 1;
         for (std::size_t i = 0; i < hashes.size(); ++i)
             if (hashes[i] != 0)
-                Place(hashes[i], slots[i]);
+                Place(hashes[i], values[i]);
     }
 
     std::vector<std::uint32_t> FHashes;  // 0: empty
