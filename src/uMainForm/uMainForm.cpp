@@ -107,6 +107,20 @@ void TMainForm::ConnectCommands() {
     connect(ContactUs1, &QAction::triggered, this, &TMainForm::ContactUs1Click);
     connect(VisitWebsite1, &QAction::triggered, this, &TMainForm::VisitWebsite1Click);
     connect(About1, &QAction::triggered, this, &TMainForm::Button2Click);
+    connect(btnSelectAllButOne, &QPushButton::clicked, this, &TMainForm::btnSelectAllButOneClick);
+    connect(Checkallbutoneingroup1, &QAction::triggered, this, &TMainForm::btnSelectAllButOneClick);
+    connect(btnCheckAll, &QPushButton::clicked, this, &TMainForm::btnCheckAllClick);
+    connect(Checkall1, &QAction::triggered, this, &TMainForm::btnCheckAllClick);
+    connect(btnUncheckAll, &QPushButton::clicked, this, &TMainForm::btnUncheckAllClick);
+    connect(Uncheckall1, &QAction::triggered, this, &TMainForm::btnUncheckAllClick);
+    connect(btnDeleteSelected, &QPushButton::clicked, this, &TMainForm::btnDeleteSelectedClick);
+    connect(MoveCheckedtoRecycleBin1, &QAction::triggered, this,
+            &TMainForm::btnDeleteSelectedClick);
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
+    connect(btnExportFiles, &QPushButton::clicked, this, &TMainForm::btnExportFilesClick);
+    connect(ExportFileClones1, &QAction::triggered, this, &TMainForm::btnExportFilesClick);
+    connect(btnExportDirs, &QPushButton::clicked, this, &TMainForm::btnExportDirsClick);
+    connect(ExportFolderClones1, &QAction::triggered, this, &TMainForm::btnExportDirsClick);
 }
 
 void TMainForm::FormCreate() {

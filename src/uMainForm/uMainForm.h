@@ -14,6 +14,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -58,6 +59,17 @@ public:
     std::function<void(const QString& text)> FShowMessage;      // the plain message box
     std::function<void(const QString& text)> FShowInformation;  // the About box
     std::function<void(const QUrl& url)> FOpenUrl;
+    // The Yes/No question; true only for Yes.
+    std::function<bool(const QString& text)> FAskYesNo = [this](const QString& text) {
+        return AskYesNo(text);
+    };
+    // Runs the prepared save dialog; returns the chosen path, empty when cancelled.
+    std::function<QString(QFileDialog& dialog)> FRunSaveDialog = [this](QFileDialog& dialog) {
+        return RunSaveDialog(dialog);
+    };
+    // The file manager at a file, and the default action on a folder.
+    std::function<void(const Text& filePath)> FShowInFileManager = &TMainForm::ShowFileInShell;
+    std::function<void(const Text& folder)> FOpenFolder = &TMainForm::OpenInShell;
     Text FLastAddFolderParent;
 
     // Controls, named as everywhere in the program's documents.
@@ -146,12 +158,23 @@ public slots:
     void VisitWebsite1Click();
     void Button2Click();
     void LanguageMenuClick(QAction* sender);
+    void btnSelectAllButOneClick();
+    void btnCheckAllClick();
+    void btnUncheckAllClick();
+    void btnDeleteSelectedClick();
+    void Button1Click();
+    void btnExportFilesClick();
+    void btnExportDirsClick();
 
 public:
     void BuildLanguageMenu();
     void TranslateUI();
     // The About box's text.
     QString AboutText() const;
+    // Moves the paths to the Recycle Bin in one request; true when all went.
+    bool RecycleItems(const std::vector<Text>& paths);
+    // The save dialog of both exports, made on first use.
+    QFileDialog* SaveDialog1 = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -166,6 +189,13 @@ private:
     void FormCreate();
     void SetupListViews();
     void OpenVendorPage(const QString& path);
+    // The result list of the page that is showing.
+    TResultModel& ActiveList();
+    bool AskYesNo(const QString& text);
+    QString RunSaveDialog(QFileDialog& dialog);
+    void ExportList(TResultModel& list, const QString& defaultName);
+    static void ShowFileInShell(const Text& filePath);
+    static void OpenInShell(const Text& folder);
 
     TLanguageStore* FLanguageStore;
     std::vector<std::pair<QPushButton*, int>> FDesignWidths;

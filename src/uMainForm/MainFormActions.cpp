@@ -1,0 +1,159 @@
+// The result commands: check marks, the Recycle Bin, open location and CSV export. Each acts
+// on the list of the page that is showing.
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTabWidget>
+
+#include "core/CheckMarks.h"
+#include "core/CsvExport.h"
+#include "core/FileInfo.h"
+#include "platform/FileSystem.h"
+#include "platform/Shell.h"
+#include "translation/TextFormat.h"
+#include "translation/Translation.h"
+#include "uMainForm/AppInfo.h"
+#include "uMainForm/QtText.h"
+#include "uMainForm/ResultModel.h"
+#include "uMainForm/uMainForm.h"
+
+namespace {
+
+QString Tr(TextView english) {
+    return Q(TranslateText(english));
+}
+
+// The texts of the Recycle Bin command, per page.
+struct TRecycleTexts {
+    const char16_t* NothingChecked;
+    const char16_t* Question;
+    const char16_t* Success;
+    const char16_t* Failure;
+};
+
+constexpr TRecycleTexts FileTexts{u"No files selected.", u"Move %d files to Recycle Bin?",
+                                  u"Files were moved to the Recycle Bin.",
+                                  u"Failed to delete some files."};
+constexpr TRecycleTexts DirTexts{
+    u"No directories selected.", u"Move %d directories to Recycle Bin?",
+    u"Directories were moved to the Recycle Bin.", u"Failed to delete some directories."};
+
+}  // namespace
+
+TResultModel& TMainForm::ActiveList() {
+    return PageControl1->currentWidget() == tsFiles ? *FFilesList : *FDirsList;
+}
+
+void TMainForm::btnSelectAllButOneClick() {
+    CheckAllButOneInGroup(ActiveList());
+}
+
+void TMainForm::btnCheckAllClick() {
+    SetAllChecked(ActiveList(), true);
+}
+
+void TMainForm::btnUncheckAllClick() {
+    SetAllChecked(ActiveList(), false);
+}
+
+bool TMainForm::AskYesNo(const QString& text) {
+    return QMessageBox::question(this, ApplicationTitle, text,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool TMainForm::RecycleItems(const std::vector<Text>& paths) {
+    return Platform::MoveToRecycleBin(OutermostPaths(paths));
+}
+
+void TMainForm::btnDeleteSelectedClick() {
+    // A running scan is still filling the lists and may free the records they point to.
+    if (FEngine->Scanning())
+        return;
+    const bool files = PageControl1->currentWidget() == tsFiles;
+    const TRecycleTexts& texts = files ? FileTexts : DirTexts;
+    TResultModel& list = files ? *FFilesList : *FDirsList;
+
+    const std::vector<Text> paths =
+        CheckedPaths(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem);
+    if (paths.empty()) {
+        FShowMessage(Tr(texts.NothingChecked));
+        return;
+    }
+    if (!FAskYesNo(Q(TranslateFormat(texts.Question, {paths.size()}))))
+        return;
+    if (RecycleItems(paths)) {
+        DeleteCheckedItems(list);
+        FShowMessage(Tr(texts.Success));
+    } else {
+        FShowMessage(Tr(texts.Failure));
+    }
+}
+
+void TMainForm::ShowFileInShell(const Text& filePath) {
+    Platform::ShowInFileManager(filePath);
+}
+
+void TMainForm::OpenInShell(const Text& folder) {
+    Platform::ShellOpen(folder);
+}
+
+void TMainForm::Button1Click() {
+    const bool files = PageControl1->currentWidget() == tsFiles;
+    const TResultModel& list = files ? *FFilesList : *FDirsList;
+    const int selected = list.SelectedIndex();
+    if (selected < 0) {
+        FShowMessage(Tr(u"Please select an item first."));
+        return;
+    }
+    const TListItem& item = list.ItemAt(selected);
+    if (files) {
+        if (item.Data == nullptr) {
+            FShowMessage(Tr(u"No file path available for the selected item."));
+            return;
+        }
+        const Text path = item.Data->FullPath;
+        if (!Platform::FileExists(path)) {
+            FShowMessage(Tr(u"File does not exist: ") + Q(path));
+            return;
+        }
+        FShowInFileManager(path);
+    } else {
+        const Text path = item.SubItems.empty() ? Text() : item.SubItems.front();
+        if (path.empty() || !Platform::DirectoryExists(path)) {
+            FShowMessage(Tr(u"Directory does not exist: ") + Q(path));
+            return;
+        }
+        FOpenFolder(path);
+    }
+}
+
+QString TMainForm::RunSaveDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void TMainForm::ExportList(TResultModel& list, const QString& defaultName) {
+    if (SaveDialog1 == nullptr) {
+        SaveDialog1 = new QFileDialog(this);
+        SaveDialog1->setObjectName(QStringLiteral("SaveDialog1"));
+        SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+        SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    }
+    // English in every language, as the file names are.
+    SaveDialog1->setNameFilters(
+        {QStringLiteral("CSV files (*.csv)"), QStringLiteral("All files (*.*)")});
+    SaveDialog1->selectFile(defaultName);
+    const QString fileName = FRunSaveDialog(*SaveDialog1);
+    if (fileName.isEmpty())
+        return;
+    // A write failure goes on to the application's error handler.
+    ExportListViewToCsv(list, ToText(fileName));
+}
+
+void TMainForm::btnExportFilesClick() {
+    ExportList(*FFilesList, QStringLiteral("duplicate_files.csv"));
+}
+
+void TMainForm::btnExportDirsClick() {
+    ExportList(*FDirsList, QStringLiteral("duplicate_directories.csv"));
+}
