@@ -84,7 +84,13 @@ def folders(args):
     ours = measure("twinseek-cli --folder-clones --compare size",
                    [CLI, "--no-file-clones", "--folder-clones", "--compare", "size", "--min-size-mb", "0",
                     "--max-groups", "0", "-q", corpus], args.runs)
-    table([find, walk_only, ours], find)
+    rows = [find, walk_only, ours]
+    if args.with_rmlint:
+        # rmlint's duplicate directories are directories whose files have equal contents,
+        # so it reads every candidate file; folder clones compare names and sizes only.
+        rows.append(measure("rmlint -D -T dd (reads contents)",
+                            ["rmlint", "-D", "-T", "dd", "-o", "summary:stdout", corpus], args.runs))
+    table(rows, find)
     print(f"\n{dirs} directories")
     print(f"folder mode / find: {ours['time'] / find['time']:.2f}")
     print(f"peak memory beyond the walk, per directory: {(ours['rss'] - walk_only['rss']) / max(1, dirs):.0f} bytes")
@@ -173,6 +179,8 @@ def main():
     parser.add_argument("what", choices=["walk", "folders", "clones"])
     parser.add_argument("corpus")
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--with-rmlint", action="store_true",
+                        help="folders: add rmlint's duplicate-directory mode (slow: it reads contents)")
     args = parser.parse_args()
     {"walk": walk, "folders": folders, "clones": clones}[args.what](args)
 
