@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "core/ContentHash.h"
 #include "core/FolderWalk.h"
 #include "core/ScanEngine.h"
+#include "platform/FileSystem.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -13,9 +15,12 @@ TEST(ComputeFileHash, StandardDigestsInLowerCase) {
     tree.File("abc", "abc");
     tree.File("empty", "");
     tree.SizedFile("million", 1000000, 'a');  // spans several read blocks
-    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("abc"))), "a9993e364706816aba3e25717850c26c9cd0d89d");
-    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("empty"))), "da39a3ee5e6b4b0d3255bfef95601890afd80709");
-    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("million"))), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("abc"))),
+              "a9993e364706816aba3e25717850c26c9cd0d89d");
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("empty"))),
+              "da39a3ee5e6b4b0d3255bfef95601890afd80709");
+    EXPECT_EQ(U8(ComputeFileHash(tree.TextPath("million"))),
+              "34aa973cd4c4daa4f61eeb2bdbad27316534016f");
 }
 
 TEST(ComputeFileHash, NoFileGivesTheEmptyTextAnUnreadableOneRaises) {
@@ -37,6 +42,28 @@ TEST(ComputeFileHash, NoFileGivesTheEmptyTextAnUnreadableOneRaises) {
               1);
 }
 
+// A file that shrinks or grows while it is read: the reader hands out the bytes that are
+// there when each block is read, ends at the end it then finds, and never fails for it.
+TEST(ComputeFileHash, AFileThatChangesWhileReadGivesTheDigestOfTheBytesRead) {
+    TTempTree tree;
+    const std::string block(HashBlockSize, 'x');
+    for (const bool grows : {false, true}) {
+        SCOPED_TRACE(grows ? "grows" : "shrinks");
+        tree.File("changing", block + block);
+        Platform::TFileReader reader(tree.TextPath("changing"));
+        std::string buffer(HashBlockSize, '\0'), read;
+        std::size_t n = reader.Read(buffer.data(), buffer.size());
+        read.append(buffer, 0, n);
+        if (grows)
+            tree.File("changing", block + block + "tail");
+        else
+            ASSERT_EQ(::truncate(tree.Path("changing").c_str(), 10), 0);
+        while ((n = reader.Read(buffer.data(), buffer.size())) != 0)
+            read.append(buffer, 0, n);
+        EXPECT_EQ(read, grows ? block + block + "tail" : block);
+    }
+}
+
 class ComputeAllHashes_ : public ::testing::Test {
 protected:
     TTempTree Tree;
@@ -55,7 +82,8 @@ protected:
     }
     const TFileInfo& File(std::string_view rel) {
         for (const auto& f : Engine.FFiles)
-            if (f->FullPath == Tree.TextPath(rel)) return *f;
+            if (f->FullPath == Tree.TextPath(rel))
+                return *f;
         throw std::runtime_error("not collected");
     }
 };
@@ -73,7 +101,8 @@ TEST_F(ComputeAllHashes_, OnlyFilesThatShareTheirSizeAreHashed) {
     Collect("h");
     for (bool parallel : {false, true}) {
         SCOPED_TRACE(parallel);
-        for (const auto& f : Engine.FFiles) f->ClearContentHash();
+        for (const auto& f : Engine.FFiles)
+            f->ClearContentHash();
         Host.Settings.ParallelHash = parallel;
         ComputeAllHashes(Engine);
         EXPECT_EQ(U8(File("h/a5").ContentHash()), "8cb2237d0679ca88db6464eac60da96345513964");
@@ -90,11 +119,13 @@ TEST_F(ComputeAllHashes_, AllSizesDistinctOpensNothing) {
     ComputeAllHashes(Engine);
     EXPECT_EQ(Host.Statuses, (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)..."}));
     EXPECT_EQ(Host.ProgressPosition, 0);
-    for (const auto& f : Engine.FFiles) EXPECT_FALSE(f->HasContentHash());
+    for (const auto& f : Engine.FFiles)
+        EXPECT_FALSE(f->HasContentHash());
 }
 
 TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
-    for (int i = 0; i < 25; ++i) Tree.File("s/f" + std::to_string(100 + i), "same size " + std::to_string(10 + i));
+    for (int i = 0; i < 25; ++i)
+        Tree.File("s/f" + std::to_string(100 + i), "same size " + std::to_string(10 + i));
     Collect("s");
     Host.Settings.ParallelHash = false;
     ComputeAllHashes(Engine);
@@ -104,24 +135,29 @@ TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
                                  u"Computing SHA-1 hashes (size filtered)... 21 / 25",
                                  u"Computing SHA-1 hashes (size filtered)... 25 / 25"}));
     int positions = 0;
-    for (const auto& e : Host.Events) positions += e.rfind("pos ", 0) == 0;
+    for (const auto& e : Host.Events)
+        positions += e.rfind("pos ", 0) == 0;
     EXPECT_EQ(positions, 1 + 25 + 1);  // reset, one per file, back to 0
 }
 
 TEST_F(ComputeAllHashes_, WorkerCountsGiveTheSameDigests) {
-    for (int i = 0; i < 40; ++i) Tree.File("w/f" + std::to_string(i), std::string(100, static_cast<char>('a' + i % 3)));
+    for (int i = 0; i < 40; ++i)
+        Tree.File("w/f" + std::to_string(i), std::string(100, static_cast<char>('a' + i % 3)));
     Collect("w");
     Host.Settings.ParallelHash = false;
     ComputeAllHashes(Engine);
     std::vector<Text> sequential;
-    for (const auto& f : Engine.FFiles) sequential.push_back(f->ContentHash());
+    for (const auto& f : Engine.FFiles)
+        sequential.push_back(f->ContentHash());
     for (unsigned workers : {1u, 2u, 16u, 64u}) {  // more workers than files too
         SCOPED_TRACE(workers);
-        for (const auto& f : Engine.FFiles) f->ClearContentHash();
+        for (const auto& f : Engine.FFiles)
+            f->ClearContentHash();
         Host.Settings.ParallelHash = true;
         ComputeAllHashes(Engine, workers);
         std::vector<Text> parallel;
-        for (const auto& f : Engine.FFiles) parallel.push_back(f->ContentHash());
+        for (const auto& f : Engine.FFiles)
+            parallel.push_back(f->ContentHash());
         EXPECT_EQ(parallel, sequential);
     }
 }
@@ -158,26 +194,31 @@ TEST_F(ComputeAllHashes_, AnUnreadableFileGetsNoDigestAndThePhaseCompletes) {
         CollectFiles(engine);
         ComputeAllHashes(engine);
         int hashed = 0;
-        for (const auto& f : engine.FFiles) hashed += f->HasContentHash();
-        const bool reachedEnd = host.LastStatus() == u"Computing SHA-1 hashes (size filtered)... 3 / 3";
+        for (const auto& f : engine.FFiles)
+            hashed += f->HasContentHash();
+        const bool reachedEnd =
+            host.LastStatus() == u"Computing SHA-1 hashes (size filtered)... 3 / 3";
         return hashed * 10 + (reachedEnd ? 1 : 0);
     });
     EXPECT_EQ(result, 21);  // two digests; progress reached 3 of 3
 }
 
 TEST_F(ComputeAllHashes_, StopInParallelModeShowsTheStoppingTextAndWaitsForWorkers) {
-    for (int i = 0; i < 30; ++i) Tree.SizedFile("p/f" + std::to_string(i), 2 * 1024 * 1024, 'z');
+    for (int i = 0; i < 30; ++i)
+        Tree.SizedFile("p/f" + std::to_string(i), 2 * 1024 * 1024, 'z');
     Collect("p");
     Host.Settings.ParallelHash = true;
     // The first call is the phase's opening text; the second is the first poll of the workers.
     Host.OnKeep = [&](TTestHost& h) {
-        if (h.KeepCalls == 2) Engine.FStopRequested = true;
+        if (h.KeepCalls == 2)
+            Engine.FStopRequested = true;
     };
     ComputeAllHashes(Engine, 2);
     const auto stopping = Host.StatusesStartingWith(u"Stopping SHA-1 hashing... ");
     ASSERT_FALSE(stopping.empty());
     int hashed = 0;
-    for (const auto& f : Engine.FFiles) hashed += f->HasContentHash();
+    for (const auto& f : Engine.FFiles)
+        hashed += f->HasContentHash();
     EXPECT_LT(hashed, 30);
     // Every claimed file was finished before the phase returned: the bar's last position
     // before going back to 0 is the number of digests.
