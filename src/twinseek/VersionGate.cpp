@@ -1,6 +1,19 @@
 #include "twinseek/VersionGate.h"
 
-// No update check yet: the gate lets the window start.
+#include "uNewVersionCheck/NewVersionForm.h"
+#include "uNewVersionCheck/VersionCheck.h"
+
 bool RunVersionGate() {
-    return true;
+    return RunVersionGate({});
+}
+
+bool RunVersionGate(const std::function<void(TfrmNewVersion& dialog)>& prepareDialog) {
+    if (!CheckForNewVersion())
+        return true;
+    // No owner: no window exists yet.
+    TfrmNewVersion frmNewVersion;
+    if (prepareDialog)
+        prepareDialog(frmNewVersion);
+    frmNewVersion.exec();
+    return frmNewVersion.Tag() == 1;
 }

@@ -1,0 +1,40 @@
+#include "uNewVersionCheck/VersionCheck.h"
+
+#include <optional>
+#include <string_view>
+
+#include "uMainForm/QtText.h"
+#include "uNewVersionCheck/UpdateSite.h"
+#include "uNewVersionCheck/VersionDecision.h"
+
+bool ForceUpdate = false;
+bool DownloadAborted = false;
+QString NewVersionMessage;
+
+namespace {
+
+std::string_view Bytes(const QByteArray& data) {
+    return {data.constData(), static_cast<std::size_t>(data.size())};
+}
+
+}  // namespace
+
+bool CheckForNewVersion(const THttpGetOptions& options) {
+    QString error;
+    const std::optional<QByteArray> version =
+        HttpGet(UpdateUrl(VersionDocumentPath), options, &error);
+    if (!version)
+        return false;
+    // A newer version without its change log is not announced at all.
+    const std::optional<QByteArray> changes = HttpGet(UpdateUrl(ChangeLogPath), options, &error);
+    if (!changes)
+        return false;
+
+    const TVersionDecision decision = DecideNewVersion(Bytes(*version), Bytes(*changes));
+    if (!decision.ShowDialog)
+        return false;
+    if (decision.ForceUpdate)
+        ForceUpdate = true;
+    NewVersionMessage = Q(decision.NewVersionMessage);
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+// What the version document and the change log mean for the running version: whether to
+// show the new-version dialog, whether the update is demanded, and the dialog's text.
+// No network and no toolkit here, so every rule is tested on plain bytes.
+#include <string_view>
+#include <vector>
+
+#include "platform/Text.h"
+
+// The running version 2.1 as the documents count versions: version x 10.
+constexpr int RunningVersionNumber = 21;
+
+struct TVersionDecision {
+    bool ShowDialog = false;   // a newer version exists or the running one is below the minimum
+    bool ForceUpdate = false;  // the running version is below the minimum
+    Text NewVersionMessage;    // the announcement, a blank line, "What's new:" and the changes
+};
+
+// Lines of a UTF-8 document: CR LF, LF and CR each end a line; a last terminator opens no
+// extra line; a leading byte-order mark is dropped.
+std::vector<Text> DocumentLines(std::string_view utf8);
+
+// Decides from the two documents as fetched. Every problem (an empty version document, a
+// first line without "/" or with a part that is not a decimal integer, a translation whose
+// placeholders do not fit) gives the empty decision: no dialog.
+TVersionDecision DecideNewVersion(std::string_view versionDocument, std::string_view changeLog,
+                                  int runningVersion = RunningVersionNumber);

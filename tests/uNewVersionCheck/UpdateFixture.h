@@ -1,0 +1,63 @@
+#pragma once
+// Shared set-up of the update tests: a server on loopback that the update address points
+// at, and the update module's state and the translations reset around every test.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <ostream>
+
+#include "HttpTestServer.h"
+#include "translation/Translation.h"
+#include "uNewVersionCheck/VersionCheck.h"
+
+// Failures show texts, not code units.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+class UpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetState();
+        qputenv("TWINSEEK_UPDATE_URL", Server.Base().toUtf8());
+    }
+    void TearDown() override {
+        qunsetenv("TWINSEEK_UPDATE_URL");
+        ResetState();
+    }
+
+    static void ResetState() {
+        ForceUpdate = false;
+        DownloadAborted = false;
+        NewVersionMessage.clear();
+        ResetTranslations();
+    }
+
+    // Serves the two documents of the version check.
+    void ServeVersion(const QByteArray& versionDocument, const QByteArray& changeLog) {
+        Server.Route("/download/version/twinseek-version.html", {.Body = versionDocument});
+        Server.Route("/download/version/twinseek-changes.html", {.Body = changeLog});
+    }
+
+    static QString InstallerPath() {
+        return QDir(QDir::tempPath()).filePath("twinseek_update.exe");
+    }
+
+    static QByteArray ReadFile(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+    // A body of the given size whose bytes tell their place, so a lost piece shows.
+    static QByteArray Payload(int size) {
+        QByteArray bytes(size, '\0');
+        for (int i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+        return bytes;
+    }
+
+    THttpTestServer Server;
+};
