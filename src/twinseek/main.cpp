@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     try {
         TSettingsLanguageStore languageStore;
         LoadTranslations(&languageStore);
+        // Before the version gate, whose dialog comes before the window.
+        QApplication::setLayoutDirection(CurrentLanguageDirection());
         if (!RunVersionGate())
             return 0;
         TMainForm MainForm(&languageStore);

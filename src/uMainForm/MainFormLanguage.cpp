@@ -1,18 +1,22 @@
 // The Language menu and the translation of every fixed caption of the window.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 
 #include "translation/Translation.h"
 #include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
+#include "uMainForm/ResultView.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
@@ -21,7 +25,41 @@ QString Tr(TextView english) {
     return Q(TranslateText(english));
 }
 
+// A column is never narrower than its caption; it only grows, so widths the user dragged
+// survive a language change. The header's own size hint measures the text's ink, which can
+// be a pixel short of what its painting needs before it elides, so the advance counts.
+void FitColumnsToCaptions(TResultView* view) {
+    QHeaderView* header = view->header();
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int i = 0; i < header->count(); ++i) {
+        const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
+        const int needed = qMax(header->sectionSizeHint(i),
+                                header->fontMetrics().horizontalAdvance(caption) + 2 * margin);
+        view->setColumnWidth(i, qMax(view->columnWidth(i), needed));
+    }
+}
+
+// Stop keeps its narrow design width unless the caption needs more. The style's button
+// size has a floor wider than the design, so the caption is measured, not the size hint.
+void FitStopButton(QPushButton* button, int designWidth) {
+    const QStyle* style = button->style();
+    const int frame = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                      style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    const int needed = button->fontMetrics().horizontalAdvance(button->text()) + 2 * frame;
+    button->setFixedWidth(qMax(designWidth, needed));
+}
+
 }  // namespace
+
+// The table has no column for the writing direction; a language's own name is written in
+// its script, so an Arabic name means a right-to-left language.
+Qt::LayoutDirection CurrentLanguageDirection() {
+    if (CurrentLanguageIndex <= 0 ||
+        CurrentLanguageIndex >= static_cast<int>(TranslationTable.size()))
+        return Qt::LeftToRight;
+    const std::vector<Text>& language = TranslationTable[CurrentLanguageIndex];
+    return !language.empty() && Q(language[0]).isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
 
 void TMainForm::BuildLanguageMenu() {
     for (int i = 0; i < static_cast<int>(TranslationTable.size()); ++i) {
@@ -110,5 +148,11 @@ void TMainForm::TranslateUI() {
     const TextView dirColumns[] = {u"Group", u"Directory", u"Size"};
     for (int i = 0; i < 3; ++i)
         DirsList().SetColumnCaption(i, TranslateText(dirColumns[i]));
+
+    // Arabic mirrors the whole program, message boxes included; live, no restart.
+    QApplication::setLayoutDirection(CurrentLanguageDirection());
     FitButtons();
+    FitStopButton(btnStop, 72);
+    FitColumnsToCaptions(lvFiles);
+    FitColumnsToCaptions(lvDirs);
 }

@@ -30,6 +30,9 @@ class TLanguageStore;
 class TResultModel;
 class TResultView;
 
+// The layout direction of the current language: right to left for Arabic.
+Qt::LayoutDirection CurrentLanguageDirection();
+
 class TMainForm : public QMainWindow, public TScanHost {
     Q_OBJECT
 

@@ -110,4 +110,25 @@ TEST_F(ShippedTable, EveryTranslationFitsItsEnglishText) {
     }
 }
 
+TEST_F(ShippedTable, EveryDetectableSystemLanguageHasAColumn) {
+    std::set<Text> codes;
+    for (const std::vector<Text>& language : TranslationTable)
+        codes.insert(language[1]);
+    for (int primaryId = 0; primaryId < 256; ++primaryId) {
+        const Text code = LanguageCodeForPrimaryId(primaryId);
+        EXPECT_TRUE(codes.contains(code)) << "id " << primaryId << ": " << U8(code);
+    }
+}
+
+// The update dialog tells a running download from the start by its button's caption, so
+// "Abort" must read differently from "Exit" and "Skip" in every language.
+TEST_F(ShippedTable, UpdateButtonCaptionsStayDistinct) {
+    for (std::size_t j = 0; j < TranslationTable.size(); ++j) {
+        CurrentLanguageIndex = static_cast<int>(j);
+        SCOPED_TRACE(U8(TranslationTable[j][1]));
+        EXPECT_NE(TranslateText(u"Abort"), TranslateText(u"Exit"));
+        EXPECT_NE(TranslateText(u"Abort"), TranslateText(u"Skip"));
+    }
+}
+
 }  // namespace
