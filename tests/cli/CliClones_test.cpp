@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TProcessResult Cli(std::vector<std::string> args) {
     args.insert(args.begin(), {"--lang", "en", "-q"});
     return RunProgram("twinseek-cli", args);
@@ -62,11 +55,11 @@ TEST_F(CliClones, CsvIsByteExactAndTheFoldersListIsWrittenEvenWhenNotFilled) {
     const TProcessResult r = Cli({"--min-size-mb", "0", "--files-csv", Tree.Path("f.csv"),
                                   "--folders-csv", Tree.Path("d.csv"), A, B});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(ReadFile(Tree.Path("f.csv")),
+    EXPECT_EQ(ReadWholeFile(Tree.Path("f.csv")),
               "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n"
               "\"1\",\"x.txt\",\"" + A + "\",\"0.00 MB\"\r\n"
               "\"1\",\"x.txt\",\"" + B + "\",\"0.00 MB\"\r\n");
-    EXPECT_EQ(ReadFile(Tree.Path("d.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("d.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
 }
 
 TEST_F(CliClones, ACsvPathThatCannotBeWrittenIsAnError) {
@@ -88,7 +81,7 @@ TEST_F(CliClones, SequentialAndParallelHashingGiveIdenticalOutput) {
     EXPECT_EQ(sequential.Status, 0);
     EXPECT_FALSE(parallel.Out.empty());
     EXPECT_EQ(parallel.Out, sequential.Out);
-    EXPECT_EQ(ReadFile(Tree.Path("p.csv")), ReadFile(Tree.Path("s.csv")));
+    EXPECT_EQ(ReadWholeFile(Tree.Path("p.csv")), ReadWholeFile(Tree.Path("s.csv")));
 }
 
 TEST_F(CliClones, NamesThatAreNotUtf8AreWrittenWithTheirOwnBytes) {
@@ -112,7 +105,7 @@ TEST_F(CliClones, CtrlCStopsAndStillPrintsAndExports) {
         {}, 400);
     EXPECT_EQ(r.Status, 130);
     EXPECT_NE(r.Err.find("Stopping...\n"), std::string::npos) << r.Err;
-    EXPECT_EQ(ReadFile(Tree.Path("c.csv")), "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("c.csv")), "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n");
 }
 
 }  // namespace

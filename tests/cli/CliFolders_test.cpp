@@ -50,10 +50,7 @@ TEST(CliFolders, ListsGroupsLargestFirstAndWritesTheCsv) {
                          "\t0.00 MB\nGroup 2 (0.00 MB)\n[ ]\t2\t" + a + "/p\t0.00 MB\n[ ]\t2\t" +
                          b + "/p\t0.00 MB\nGroup 3 (0.00 MB)\n[ ]\t3\t" + a +
                          "/q\t0.00 MB\n[ ]\t3\t" + b + "/q\t0.00 MB\n");
-    std::ifstream in(csv, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    EXPECT_EQ(bytes.str(), "\xEF\xBB\xBFGroup,Directory,Size\r\n\"1\",\"" + a +
+    EXPECT_EQ(ReadWholeFile(csv), "\xEF\xBB\xBFGroup,Directory,Size\r\n\"1\",\"" + a +
                                "\",\"0.00 MB\"\r\n\"1\",\"" + b + "\",\"0.00 MB\"\r\n\"2\",\"" + a +
                                "/p\",\"0.00 MB\"\r\n\"2\",\"" + b + "/p\",\"0.00 MB\"\r\n\"3\",\"" +
                                a + "/q\",\"0.00 MB\"\r\n\"3\",\"" + b + "/q\",\"0.00 MB\"\r\n");

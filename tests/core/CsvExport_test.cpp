@@ -9,13 +9,6 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(ExportListViewToCsv, BytesOfAFileWithQuotesAndCommas) {
     TTempTree tree;
     TMemoryResultList list{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
@@ -24,7 +17,7 @@ TEST(ExportListViewToCsv, BytesOfAFileWithQuotesAndCommas) {
     list.AddItem({u"1", {u"b.txt", u"/tmp", u"0,50 MB"}, 1, true});
     list.AddItem({u"2", {T("caf\xc3\xa9")}, 2, true});  // fewer sub-items: not padded
     ExportListViewToCsv(list, tree.TextPath("out.csv"));
-    EXPECT_EQ(ReadFile(tree.Path("out.csv")),
+    EXPECT_EQ(ReadWholeFile(tree.Path("out.csv")),
               "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n"
               "\"1\",\"say \"\"hi\"\", ok.txt\",\"/tmp\",\"0.00 MB\"\r\n"
               "\"1\",\"b.txt\",\"/tmp\",\"0,50 MB\"\r\n"
@@ -37,7 +30,7 @@ TEST(ExportListViewToCsv, EmptyListTranslatedHeaderAndReplacedFile) {
     TMemoryResultList list{{u"Gruppe", u"Verzeichnis", T("Gr\xc3\xb6\xc3\x9f" "e, MB")}};
     ExportListViewToCsv(list, tree.TextPath("out.csv"));
     // Captions are written bare, a comma in one included.
-    EXPECT_EQ(ReadFile(tree.Path("out.csv")), "\xEF\xBB\xBFGruppe,Verzeichnis,Gr\xc3\xb6\xc3\x9f" "e, MB\r\n");
+    EXPECT_EQ(ReadWholeFile(tree.Path("out.csv")), "\xEF\xBB\xBFGruppe,Verzeichnis,Gr\xc3\xb6\xc3\x9f" "e, MB\r\n");
 }
 
 TEST(ExportListViewToCsv, NamesThatAreNotUtf8KeepTheirBytes) {
@@ -45,7 +38,7 @@ TEST(ExportListViewToCsv, NamesThatAreNotUtf8KeepTheirBytes) {
     TMemoryResultList list{{u"Group", u"Directory", u"Size"}};
     list.AddItem({u"1", {T("/x/caf\xe9"), u"0.00 MB"}, 1});
     ExportListViewToCsv(list, tree.TextPath("out.csv"));
-    EXPECT_EQ(ReadFile(tree.Path("out.csv")),
+    EXPECT_EQ(ReadWholeFile(tree.Path("out.csv")),
               "\xEF\xBB\xBFGroup,Directory,Size\r\n\"1\",\"/x/caf\xe9\",\"0.00 MB\"\r\n");
 }
 

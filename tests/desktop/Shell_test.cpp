@@ -18,13 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // A tree with a data folder of its own, so the trash is on the fixture's file system, and a
 // current folder of its own, where a misdirected move would land.
 class TrashTest : public testing::Test {
@@ -42,7 +35,7 @@ protected:
         return Tree.Path("data/Trash/files/" + name);
     }
     std::string TrashInfo(const std::string& name) const {
-        return ReadFile(Tree.Path("data/Trash/info/" + name + ".trashinfo"));
+        return ReadWholeFile(Tree.Path("data/Trash/info/" + name + ".trashinfo"));
     }
 
     TTempTree Tree;
@@ -59,9 +52,9 @@ TEST_F(TrashTest, FilesAndFoldersGoToTheTrashWithTheirInfo) {
 
     EXPECT_FALSE(fs::exists(Tree.Path("m/a.txt")));
     EXPECT_FALSE(fs::exists(Tree.Path("m/dir")));
-    EXPECT_EQ(ReadFile(TrashFiles("a.txt")), "AAAA");
-    EXPECT_EQ(ReadFile(TrashFiles("dir/inner.txt")), "II");
-    EXPECT_EQ(ReadFile(TrashFiles("with space, comma.txt")), "C");
+    EXPECT_EQ(ReadWholeFile(TrashFiles("a.txt")), "AAAA");
+    EXPECT_EQ(ReadWholeFile(TrashFiles("dir/inner.txt")), "II");
+    EXPECT_EQ(ReadWholeFile(TrashFiles("with space, comma.txt")), "C");
     // The info file says where each came from, so the desktop can put it back.
     EXPECT_NE(TrashInfo("a.txt").find("Path=" + Tree.Path("m/a.txt")), std::string::npos);
     EXPECT_NE(TrashInfo("dir").find("[Trash Info]"), std::string::npos);
@@ -73,7 +66,7 @@ TEST_F(TrashTest, AMissingDataFolderIsMadeInsteadOfFillingTheCurrentFolder) {
     Env.Set("XDG_DATA_HOME", Tree.Path("fresh/share"));
     Tree.File("m/a.txt", "AAAA");
     ASSERT_TRUE(Platform::MoveToRecycleBin({Tree.TextPath("m/a.txt")}));
-    EXPECT_EQ(ReadFile(Tree.Path("fresh/share/Trash/files/a.txt")), "AAAA");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("fresh/share/Trash/files/a.txt")), "AAAA");
     EXPECT_TRUE(fs::is_empty(Tree.Path("cwd")));
 }
 
@@ -94,8 +87,8 @@ TEST_F(TrashTest, ANameThatIsNotUtf8IsNeverTrashedUnderAnotherName) {
     Tree.File("m/caf\xef\xbf\xbd", "other file");
     Tree.File("m/caf\xe9", "latin-1 name");
     EXPECT_FALSE(Platform::MoveToRecycleBin({Platform::Utf8ToText(Tree.Path("m/caf\xe9"))}));
-    EXPECT_EQ(ReadFile(Tree.Path("m/caf\xef\xbf\xbd")), "other file");
-    EXPECT_EQ(ReadFile(Tree.Path("m/caf\xe9")), "latin-1 name");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("m/caf\xef\xbf\xbd")), "other file");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("m/caf\xe9")), "latin-1 name");
 }
 
 class FileManagerTest : public testing::Test {

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -36,3 +38,11 @@ bool RunningAsRoot();
 // unreadable files and folders, which root reads anyway. A test that does not run as root is
 // unprivileged already: its child keeps the test's own user.
 int RunAsNobody(const std::function<int()>& body);
+
+// The bytes of a whole file; empty when it cannot be read.
+inline std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}

@@ -27,13 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Marks as shown by the model, group after group: "x" checked, "." not, "|" between groups.
 std::string ShownMarks(const TResultModel& model) {
     std::string marks;
@@ -172,9 +165,9 @@ TEST_F(ActionsTest, CheckedFilesGoToTheTrashAndTheirRowsGo) {
     Form.btnDeleteSelected->click();
     EXPECT_EQ(Questions, QStringList{"Move 3 files to Recycle Bin?"});
     EXPECT_EQ(Form.Messages, QStringList{"Files were moved to the Recycle Bin."});
-    EXPECT_EQ(ReadFile(TrashFile("b.txt")), "m/b.txt");
-    EXPECT_EQ(ReadFile(TrashFile("c.txt")), "m/c.txt");
-    EXPECT_EQ(ReadFile(TrashFile("d.txt")), "n/d.txt");
+    EXPECT_EQ(ReadWholeFile(TrashFile("b.txt")), "m/b.txt");
+    EXPECT_EQ(ReadWholeFile(TrashFile("c.txt")), "m/c.txt");
+    EXPECT_EQ(ReadWholeFile(TrashFile("d.txt")), "n/d.txt");
     EXPECT_TRUE(fs::exists(Tree.Path("data/Trash/info/d.txt.trashinfo")));
     EXPECT_TRUE(fs::exists(Tree.Path("m/a.txt")));
     EXPECT_TRUE(fs::exists(Tree.Path("n/e.txt")));
@@ -196,7 +189,7 @@ TEST_F(ActionsTest, AFolderAndAFolderInsideItGoInOneRequest) {
     Form.MoveCheckedtoRecycleBin1->trigger();
     EXPECT_EQ(Questions, QStringList{"Move 2 directories to Recycle Bin?"});
     EXPECT_EQ(Form.Messages, QStringList{"Directories were moved to the Recycle Bin."});
-    EXPECT_EQ(ReadFile(TrashFile("p/sub/f.txt")), "F");
+    EXPECT_EQ(ReadWholeFile(TrashFile("p/sub/f.txt")), "F");
     EXPECT_FALSE(fs::exists(Tree.Path("dirs/p")));
     EXPECT_EQ(ShownMarks(Form.DirsList()), ".|.");
     EXPECT_EQ(ShownMarks(Form.FilesList()), ".xx|.x");
@@ -320,7 +313,7 @@ TEST_F(ActionsTest, ExportWritesTheListThroughTheOneSaveDialog) {
     answer = QString::fromStdString(Tree.Path("out/files.csv"));
     Form.ExportFileClones1->trigger();
     const std::string root = Tree.Root();
-    EXPECT_EQ(ReadFile(Tree.Path("out/files.csv")),
+    EXPECT_EQ(ReadWholeFile(Tree.Path("out/files.csv")),
               "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n"
               "\"1\",\"a.txt\",\"" +
                   root +
@@ -342,11 +335,11 @@ TEST_F(ActionsTest, ExportWritesTheListThroughTheOneSaveDialog) {
     answer = QString::fromStdString(Tree.Path("out/dirs.csv"));
     Form.btnExportDirs->click();
     EXPECT_NE(
-        ReadFile(Tree.Path("out/dirs.csv")).find("\"3\",\"/x/say \"\"hi\"\", ok\",\"1.50 MB\"\r\n"),
+        ReadWholeFile(Tree.Path("out/dirs.csv")).find("\"3\",\"/x/say \"\"hi\"\", ok\",\"1.50 MB\"\r\n"),
         std::string::npos);
     Form.DirsList().ClearItems();
     Form.ExportFolderClones1->trigger();
-    EXPECT_EQ(ReadFile(Tree.Path("out/dirs.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("out/dirs.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
 
     EXPECT_EQ(defaultNames,
               QStringList({"duplicate_files.csv", "duplicate_files.csv",
@@ -409,7 +402,7 @@ TEST_F(ActionsTest, TextsAndTheHeaderFollowTheLanguage) {
     // The path is data: never translated.
     EXPECT_EQ(form.Messages, QStringList{"Verzeichnis fehlt: /gone/away"});
     // Captions bare, the comma of one included.
-    EXPECT_EQ(ReadFile(out),
+    EXPECT_EQ(ReadWholeFile(out),
               "\xEF\xBB\xBFGruppe,Verzeichnis,Gr\xC3\xB6\xC3\x9F"
               "e, MB\r\n"
               "\"1\",\"/gone/away\",\"1.00 MB\"\r\n");
