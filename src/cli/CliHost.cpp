@@ -20,7 +20,7 @@ void TCliHost::SetStatus(const Text& text) {
         Redraw();
     } else {
         const std::string line = Platform::TextToUtf8(text) + "\n";
-        std::fputs(line.c_str(), FOut);
+        Platform::WriteText(FOut, line);
         std::fflush(FOut);
     }
 }
@@ -45,7 +45,7 @@ void TCliHost::KeepResponsive() {
 void TCliHost::ShowMessage(const Text& text) {
     Finish();
     const std::string line = Platform::TextToUtf8(text) + "\n";
-    std::fputs(line.c_str(), FOut);
+    Platform::WriteText(FOut, line);
     std::fflush(FOut);
 }
 
@@ -74,7 +74,7 @@ void TCliHost::Redraw() {
     if (room < 4) status.clear();
     else if (static_cast<int>(status.size()) > room) status = u"..." + status.substr(status.size() - room + 3);
     const std::string line = "\r" + bar + Platform::TextToUtf8(status) + "\x1b[K";
-    std::fputs(line.c_str(), FOut);
+    Platform::WriteText(FOut, line);
     std::fflush(FOut);
     FLineOpen = true;
 }

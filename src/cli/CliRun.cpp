@@ -49,11 +49,11 @@ std::vector<Text> Translated(std::initializer_list<const char16_t*> captions) {
 int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     const TCliParse parse = ParseCliOptions(argc, argv);
     if (parse.Kind == TCliParse::pkHelp) {
-        std::fputs(parse.Message.c_str(), stdout);
+        Platform::WriteText(stdout, parse.Message);
         return 0;
     }
     if (parse.Kind == TCliParse::pkUsageError) {
-        std::fprintf(stderr, "%s\nRun with --help for more information.\n", parse.Message.c_str());
+        Platform::WriteText(stderr, parse.Message + "\nRun with --help for more information.\n");
         return 2;
     }
     const TCliOptions& options = parse.Options;
@@ -75,7 +75,7 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
 
     if (outcome == TScanOutcome::soRefused) return 2;
     const std::string text = ListAsText(lvFiles) + ListAsText(lvDirs);
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    Platform::WriteText(stdout, text);
     std::fflush(stdout);
 
     // The lists are written whatever the scan filled, also after a stop or an error.

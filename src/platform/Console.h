@@ -1,5 +1,8 @@
 #pragma once
 // The terminal, for the command line: is stderr one, how wide is it, and Ctrl+C.
+#include <cstdio>
+#include <string_view>
+
 namespace Platform {
 
 bool StderrIsTerminal();
@@ -9,5 +12,9 @@ int TerminalColumns();
 void OnInterrupt(void (*handler)());
 // Ends the process at once with the status, without clean-up (second Ctrl+C).
 [[noreturn]] void ExitNow(int status);
+
+// Writes UTF-8 text to stdout or stderr. A Windows console gets it as UTF-16, so that every
+// character shows whatever its code page; files and pipes get the bytes as they are.
+void WriteText(std::FILE* stream, std::string_view utf8);
 
 }  // namespace Platform

@@ -116,7 +116,7 @@ protected:
             Host.Settings.Folders.push_back(Tree.FolderText(rel));
     }
 
-    std::string Rel(const Text& path) const { return U8(path).substr(Tree.Root().size() + 1); }
+    std::string Rel(const Text& path) const { return ForwardSlashes(U8(path).substr(Tree.Root().size() + 1)); }
 
     // Each listed group as its header followed by its rows' directories, relative to the tree.
     std::vector<Strings> Listed() const {

@@ -51,7 +51,7 @@ protected:
         std::vector<std::string> rels;
         for (const auto& bucket : Result.Buckets)
             for (const Text& key : bucket)
-                rels.push_back(U8(key).substr(Tree.Root().size() + 1));
+                rels.push_back(ForwardSlashes(U8(key).substr(Tree.Root().size() + 1)));
         std::sort(rels.begin(), rels.end());
         return rels;
     }

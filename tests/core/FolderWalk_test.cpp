@@ -23,7 +23,7 @@ protected:
     std::vector<std::string> Collect() {
         CollectFiles(Engine);
         std::vector<std::string> paths;
-        for (const auto& f : Engine.FFiles) paths.push_back(U8(f->FullPath).substr(Tree.Root().size() + 1));
+        for (const auto& f : Engine.FFiles) paths.push_back(ForwardSlashes(U8(f->FullPath).substr(Tree.Root().size() + 1)));
         return paths;
     }
 };

@@ -1,3 +1,5 @@
+// The settings file of the toolkit on POSIX; Windows keeps the value in the registry.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include "ScopedEnv.h"
@@ -66,3 +68,5 @@ TEST_F(LanguageStore, HomeConfigWhenNoConfigFolderIsSet) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

@@ -1,3 +1,5 @@
+// POSIX file semantics: links, modes, other users.
+#ifndef _WIN32
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -54,3 +56,5 @@ TEST(RunAsNobody, ReturnsTheBodysValueOrMinusOne) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

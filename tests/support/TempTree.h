@@ -32,6 +32,17 @@ private:
     std::string FRoot;
 };
 
+// A path below the tree with "/" between its parts whatever the system's separator, so that
+// expectations are written once for every platform.
+inline std::string ForwardSlashes(std::string path) {
+#ifdef _WIN32
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+#endif
+    return path;
+}
+
 bool RunningAsRoot();
 // Runs body in a child process as the unprivileged user nobody (uid/gid 65534) and returns
 // the value body returned (or -1 when the child could not switch or crashed). Used to test

@@ -35,4 +35,8 @@ void OnInterrupt(void (*handler)()) {
 
 void ExitNow(int status) { _exit(status); }
 
+void WriteText(std::FILE* stream, std::string_view utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
 }  // namespace Platform

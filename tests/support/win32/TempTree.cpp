@@ -1,0 +1,174 @@
+#include "support/TempTree.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "platform/FileSystem.h"
+
+namespace {
+
+std::wstring W(const std::string& utf8) {
+    const Text text = Platform::Utf8ToText(utf8);
+    return L"\\\\?\\" + std::wstring(text.begin(), text.end());
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& path) {
+    throw std::runtime_error("TTempTree: " + what + " " + path + ": error " +
+                             std::to_string(::GetLastError()));
+}
+
+std::string Native(std::string_view rel) {
+    std::string path(rel);
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+void MakeFolders(const std::string& path, std::size_t from) {
+    for (std::size_t i = path.find('\\', from);; i = path.find('\\', i + 1)) {
+        const std::string part = path.substr(0, i);
+        if (!::CreateDirectoryW(W(part).c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail("cannot make folder", part);
+        if (i == std::string::npos)
+            break;
+    }
+}
+
+void RemoveAll(const std::string& path) {
+    const std::wstring wide = W(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    ::SetFileAttributesW(wide.c_str(),
+                         FILE_ATTRIBUTE_NORMAL | (attributes & FILE_ATTRIBUTE_DIRECTORY));
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        std::vector<Platform::TDirEntry> entries;
+        Platform::ListFolder(Platform::Utf8ToText(path), entries);
+        for (const Platform::TDirEntry& entry : entries)
+            RemoveAll(path + "\\" + Platform::TextToUtf8(entry.Name));
+        ::RemoveDirectoryW(wide.c_str());
+    } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        ::RemoveDirectoryW(wide.c_str());
+    } else {
+        ::DeleteFileW(wide.c_str());
+    }
+}
+
+}  // namespace
+
+TTempTree::TTempTree() {
+    const std::string base = Platform::TextToUtf8(Platform::TempDir());
+    const std::string stem =
+        base + "\\twinseek-test-" + std::to_string(::GetCurrentProcessId()) + "-";
+    for (unsigned attempt = ::GetTickCount();; ++attempt) {
+        const std::string candidate = stem + std::to_string(attempt % 1000000);
+        if (::CreateDirectoryW(W(candidate).c_str(), nullptr)) {
+            FRoot = candidate;
+            return;
+        }
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail("cannot make", candidate);
+    }
+}
+
+TTempTree::~TTempTree() {
+    RemoveAll(FRoot);
+}
+
+const std::string& TTempTree::Root() const {
+    return FRoot;
+}
+
+std::string TTempTree::Path(std::string_view rel) const {
+    return FRoot + "\\" + Native(rel);
+}
+
+Text TTempTree::TextPath(std::string_view rel) const {
+    return Platform::Utf8ToText(Path(rel));
+}
+
+Text TTempTree::FolderText(std::string_view rel) const {
+    std::string path = rel.empty() ? FRoot : Path(rel);
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    return Platform::Utf8ToText(path + "\\");
+}
+
+void TTempTree::File(std::string_view rel, std::string_view bytes) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('\\');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        Fail("cannot create", path);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        DWORD n = 0;
+        if (!::WriteFile(h, bytes.data() + written, static_cast<DWORD>(bytes.size() - written), &n,
+                         nullptr)) {
+            ::CloseHandle(h);
+            Fail("cannot write", path);
+        }
+        written += n;
+    }
+    ::CloseHandle(h);
+}
+
+void TTempTree::SizedFile(std::string_view rel, std::uint64_t size, char fill) {
+    File(rel, std::string(size, fill));
+}
+
+void TTempTree::Folder(std::string_view rel) {
+    MakeFolders(Path(rel), FRoot.size() + 1);
+}
+
+void TTempTree::Link(std::string_view rel, std::string_view target) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('\\');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    const std::string nativeTarget = Native(target);
+    const bool absolute = nativeTarget.size() > 1 && nativeTarget[1] == ':';
+    const std::string resolved =
+        absolute ? nativeTarget : path.substr(0, slash) + "\\" + nativeTarget;
+    const DWORD targetAttributes = ::GetFileAttributesW(W(resolved).c_str());
+    DWORD flags = SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE;
+    if (targetAttributes != INVALID_FILE_ATTRIBUTES &&
+        (targetAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        flags |= SYMBOLIC_LINK_FLAG_DIRECTORY;
+    const Text targetText = Platform::Utf8ToText(nativeTarget);
+    const std::wstring targetWide(targetText.begin(), targetText.end());
+    // Some systems report success without making the link: look at what is there.
+    if (!::CreateSymbolicLinkW(W(path).c_str(), targetWide.c_str(), flags) ||
+        ::GetFileAttributesW(W(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+        Fail("cannot link", path);
+}
+
+void TTempTree::HardLink(std::string_view rel, std::string_view existingRel) {
+    const std::string path = Path(rel);
+    const std::size_t slash = path.rfind('\\');
+    if (slash > FRoot.size())
+        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+    if (!::CreateHardLinkW(W(path).c_str(), W(Path(existingRel)).c_str(), nullptr))
+        Fail("cannot hard-link", path);
+}
+
+void TTempTree::Remove(std::string_view rel) {
+    RemoveAll(Path(rel));
+}
+
+bool RunningAsRoot() {
+    return false;
+}
+
+int RunAsNobody(const std::function<int()>&) {
+    return -1;  // no user to switch to here
+}
