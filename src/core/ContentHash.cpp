@@ -147,6 +147,28 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
 }
 
+// Files of one size, in FFiles order, buckets in the order their first file was met; only
+// buckets of two or more. What sorting them needs is freed before the hashing starts.
+std::vector<TFileInfo*> HashTargets(TScanEngine& engine) {
+    std::vector<std::pair<std::int64_t, std::uint32_t>> bySize;
+    for (std::size_t i = 0; i < engine.FFiles.size(); ++i) {
+        if (engine.StopRequested())
+            break;
+        if (engine.FFiles[i]->Size > 0)
+            bySize.emplace_back(engine.FFiles[i]->Size, static_cast<std::uint32_t>(i));
+    }
+    const TBuckets buckets = MakeBuckets(std::move(bySize));
+    std::vector<TFileInfo*> targets;
+    for (std::size_t b = 0; b < buckets.Count() && !engine.StopRequested(); ++b) {
+        const auto bucket = buckets.Bucket(b);
+        if (bucket.size() < 2)
+            continue;
+        for (const std::uint32_t i : bucket)
+            targets.push_back(engine.FFiles[i].get());
+    }
+    return targets;
+}
+
 }  // namespace
 
 void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
@@ -157,24 +179,7 @@ void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
     host.KeepResponsive();
     const bool parallel = host.ReadSettings().ParallelHash;
 
-    // Files of one size, in FFiles order; buckets in the order their first file was met.
-    std::vector<std::pair<std::int64_t, std::uint32_t>> bySize;
-    for (std::size_t i = 0; i < engine.FFiles.size(); ++i) {
-        if (engine.StopRequested())
-            break;
-        if (engine.FFiles[i]->Size > 0)
-            bySize.emplace_back(engine.FFiles[i]->Size, static_cast<std::uint32_t>(i));
-    }
-    const TBuckets buckets = MakeBuckets(std::move(bySize));
-    std::vector<TFileInfo*> hashTargets;
-    for (std::size_t b = 0; b < buckets.Count() && !engine.StopRequested(); ++b) {
-        const auto bucket = buckets.Bucket(b);
-        if (bucket.size() < 2)
-            continue;
-        for (const std::uint32_t i : bucket)
-            hashTargets.push_back(engine.FFiles[i].get());
-    }
-
+    const std::vector<TFileInfo*> hashTargets = HashTargets(engine);
     if (!hashTargets.empty() && !engine.StopRequested()) {
         if (parallel) {
             const unsigned workers =
