@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -84,22 +82,34 @@ TEST_F(CliClones, SequentialAndParallelHashingGiveIdenticalOutput) {
     EXPECT_EQ(ReadWholeFile(Tree.Path("p.csv")), ReadWholeFile(Tree.Path("s.csv")));
 }
 
-TEST_F(CliClones, NamesThatAreNotUtf8AreWrittenWithTheirOwnBytes) {
-    Tree.File("n/caf\xe9.bin", "same bytes");
-    Tree.File("n/copy/caf\xe9.bin", "same bytes");
-    const TProcessResult r = Cli({"--min-size-mb", "0", Tree.Path("n")});
-    EXPECT_EQ(r.Status, 0);
-    EXPECT_NE(r.Out.find("\tcaf\xe9.bin\t" + Tree.Path("n") + "/copy\t"), std::string::npos) << r.Out;
+TEST_F(CliClones, NamesAreWrittenWithTheirOwnBytes) {
+    const char* names[] = {
+        "caf\xc3\xa9 \xf0\x9f\x93\xb7.bin",  // UTF-8, with a character beyond 16 bits
+#ifndef _WIN32
+        // Not UTF-8. Windows names are UTF-16; an unpaired surrogate, the counterpart there,
+        // is a name wine cannot create.
+        "caf\xe9.bin",
+#endif
+    };
+    for (const std::string name : names) {
+        SCOPED_TRACE(name);
+        Tree.File("n/" + name, "same bytes");
+        Tree.File("n/copy/" + name, "same bytes");
+        const TProcessResult r = Cli({"--min-size-mb", "0", Tree.Path("n")});
+        EXPECT_EQ(r.Status, 0);
+        EXPECT_NE(r.Out.find("\t" + name + "\t" + Tree.Path("n/copy") + "\t"), std::string::npos)
+            << r.Out;
+        Tree.Remove("n");
+    }
 }
 
+// Windows: a child gets Ctrl+C only through a console it shares; wine, run without one,
+// cannot make one here, and its GenerateConsoleCtrlEvent fails.
+#ifndef _WIN32
 TEST_F(CliClones, CtrlCStopsAndStillPrintsAndExports) {
     // Two large sparse files of one size: hashing them takes long enough to interrupt.
-    for (const char* name : {"big/one", "big/two"}) {
-        Tree.File(name, "");
-        const int fd = ::open(Tree.Path(name).c_str(), O_WRONLY);
-        ASSERT_EQ(::ftruncate(fd, 1LL << 30), 0);
-        ::close(fd);
-    }
+    for (const char* name : {"big/one", "big/two"})
+        Tree.SparseFile(name, 1LL << 30);
     const TProcessResult r = RunProgram(
         "twinseek-cli", {"--lang", "en", "--min-size-mb", "0", "--files-csv", Tree.Path("c.csv"), Tree.Path("big")},
         {}, 400);
@@ -107,5 +117,6 @@ TEST_F(CliClones, CtrlCStopsAndStillPrintsAndExports) {
     EXPECT_NE(r.Err.find("Stopping...\n"), std::string::npos) << r.Err;
     EXPECT_EQ(ReadWholeFile(Tree.Path("c.csv")), "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n");
 }
+#endif
 
 }  // namespace

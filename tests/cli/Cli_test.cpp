@@ -63,7 +63,7 @@ TEST(Cli, WalkOnlyPrintsTheStatusTextsInOrder) {
     const TProcessResult r = Cli({"--no-file-clones", "--min-size-mb", "0", tree.Path("a")});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "");
-    const std::string folder = tree.Path("a") + "/";
+    const std::string folder = U8(tree.FolderText("a"));
     EXPECT_EQ(r.Err, "Scanning folders...\n"
                      "Scanning folder list: " + folder + "   [*.*]\n"
                      "Scanning: " + folder + "one.txt (1/2)\n"

@@ -29,9 +29,9 @@ TEST(ComputeFileHash, NoFileGivesTheEmptyTextAnUnreadableOneRaises) {
     tree.File("locked", "secret");
     EXPECT_EQ(ComputeFileHash(tree.TextPath("missing")), u"");
     EXPECT_EQ(ComputeFileHash(tree.TextPath("dir")), u"");
-    ::chmod(tree.Path("locked").c_str(), 0);
+    tree.Deny("locked");
     const Text locked = tree.TextPath("locked");
-    EXPECT_EQ(RunAsNobody([&] {
+    EXPECT_EQ(RunWhereDenied([&] {
                   try {
                       ComputeFileHash(locked);
                   } catch (const std::exception&) {
@@ -183,9 +183,9 @@ TEST_F(ComputeAllHashes_, AnUnreadableFileGetsNoDigestAndThePhaseCompletes) {
     Tree.File("u/a", "same");
     Tree.File("u/b", "same");
     Tree.File("u/c", "same");
-    ::chmod(Tree.Path("u/b").c_str(), 0);
+    Tree.Deny("u/b");
     const Text folder = Tree.FolderText("u");
-    const int result = RunAsNobody([&] {
+    const int result = RunWhereDenied([&] {
         TTestHost host;
         host.Settings.Folders = {folder};
         host.Settings.MinSizeMB = 0;

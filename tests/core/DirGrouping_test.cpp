@@ -246,8 +246,13 @@ TEST_F(DirGrouping, VanishedDirectoriesGroupWithoutTheirInnerOnes) {
 TEST_F(DirGrouping, DirectoryNeverGroupedWithItself) {
     Tree.File("R/A/f", "12");
     Tree.File("R/B/f", "34");
+#ifdef _WIN32
+    // A second path to R/A: its name in other letters (wine makes no symbolic links).
+    SetFolders({"R", "r/a"});
+#else
     Tree.Link("R/L", "A");
     SetFolders({"R", "R/A"});
+#endif
     FindDirectoryDuplicates(Engine);
     EXPECT_EQ(Listed(), (std::vector<Strings>{{"Group 1 (0.00 MB)", "R/A", "R/B"}}));
 }

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/FileInfo.h"
 #include "core/ScanSettings.h"
+#include "platform/PathSyntax.h"
 #include "support/TestHost.h"
 
 using Platform::TPathSyntax;
@@ -76,15 +78,33 @@ TEST(NormalizeFolder, WindowsRules) {
     }
 }
 
-TEST(NormalizeFolder, PosixPaths) {
-    EXPECT_EQ(U8(NormalizeFolder(T("  /tmp/../usr/share  "))), "/usr/share/");
-    EXPECT_EQ(U8(NormalizeFolder(T("/usr/share/"))), "/usr/share/");
-    EXPECT_EQ(U8(NormalizeFolder(T("/"))), "/");
-    EXPECT_EQ(U8(NormalizeFolder(T("   "))), "");
-    const Text relative = NormalizeFolder(T("some/where"));
-    ASSERT_FALSE(relative.empty());
-    EXPECT_EQ(relative.front(), u'/');
-    EXPECT_EQ(U8(relative).substr(U8(relative).size() - 12), "/some/where/");
+TEST(NormalizeFolder, NativePaths) {
+    struct TCase {
+        const char* in;
+        const char* out;
+    } cases[] = {
+#ifdef _WIN32
+        {"  C:\\Temp\\..\\Windows  ", "C:\\Windows\\"},
+        {"C:/Windows/", "C:\\Windows\\"},
+        {"C:\\", "C:\\"},
+        {"C:", "C:\\"},  // the drive's root, not its current folder
+#else
+        {"  /tmp/../usr/share  ", "/usr/share/"},
+        {"/usr/share/", "/usr/share/"},
+        {"/", "/"},
+#endif
+        {"   ", ""},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.in);
+        EXPECT_EQ(U8(NormalizeFolder(T(c.in))), c.out);
+    }
+    // A relative folder is taken against the current one.
+    const Text sep(1, Platform::PathSeparator(Platform::NativeSyntax));
+    const Text cwd = std::filesystem::current_path().u16string();
+    EXPECT_EQ(NormalizeFolder(T("some/where")),
+              Platform::IncludeTrailingSeparator(cwd, Platform::NativeSyntax) + u"some" + sep +
+                  u"where" + sep);
 }
 
 TEST(FolderParent, BothSyntaxes) {
@@ -150,7 +170,8 @@ TEST(TFileMap, FindsByPathAndOwnsNothing) {
     map.Add(&b);
     EXPECT_EQ(map.Find(u"/x/a.txt"), &a);
     EXPECT_EQ(map.Find(u"/x/b.txt"), &b);
-    EXPECT_EQ(map.Find(u"/x/A.txt"), nullptr);
+    // The file system's rule: letter case counts on POSIX only.
+    EXPECT_EQ(map.Find(u"/x/A.txt"), Platform::NativeSyntax == TPathSyntax::Windows ? &a : nullptr);
     map.Clear();
     EXPECT_EQ(map.Count(), 0u);
     EXPECT_EQ(map.Find(u"/x/a.txt"), nullptr);

@@ -130,6 +130,13 @@ void TTempTree::SizedFile(std::string_view rel, std::uint64_t size, char fill) {
     File(rel, std::string(size, fill));
 }
 
+void TTempTree::SparseFile(std::string_view rel, std::uint64_t size) {
+    File(rel, "");
+    const std::string path = Path(rel);
+    if (::truncate(path.c_str(), static_cast<off_t>(size)) != 0)
+        Fail("cannot size", path);
+}
+
 void TTempTree::Folder(std::string_view rel) {
     MakeFolders(Path(rel), FRoot.size() + 1);
 }
@@ -156,8 +163,18 @@ void TTempTree::Remove(std::string_view rel) {
     RemoveAll(Path(rel));
 }
 
+void TTempTree::Deny(std::string_view rel) {
+    const std::string path = Path(rel);
+    if (::chmod(path.c_str(), 0) != 0)
+        Fail("cannot deny", path);
+}
+
 bool RunningAsRoot() {
     return ::geteuid() == 0;
+}
+
+int RunWhereDenied(const std::function<int()>& body) {
+    return RunAsNobody(body);
 }
 
 int RunAsNobody(const std::function<int()>& body) {

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Text.h"
 
@@ -20,16 +21,24 @@ public:
     const std::string& Root() const;                   // UTF-8, no trailing "/"
     std::string Path(std::string_view rel) const;      // Root() + "/" + rel
     Text TextPath(std::string_view rel) const;         // the same as Text (Utf8ToText)
-    Text FolderText(std::string_view rel = {}) const;  // Path(rel) with one trailing "/" as Text
+    // Path(rel) as Text with one trailing separator, the system's, as the scan writes folders.
+    Text FolderText(std::string_view rel = {}) const;
     void File(std::string_view rel, std::string_view bytes);  // parents made as needed
     void SizedFile(std::string_view rel, std::uint64_t size, char fill = 'x');
+    // A file of the size with no data written (sparse where the file system can do it).
+    void SparseFile(std::string_view rel, std::uint64_t size);
     void Folder(std::string_view rel);
     void Link(std::string_view rel, std::string_view target);  // symbolic link, target as given
     void HardLink(std::string_view rel, std::string_view existingRel);
     void Remove(std::string_view rel);  // file or whole folder
+    // Makes a file unreadable or a folder unlistable for the body of RunWhereDenied, as one
+    // the user may not open. POSIX: its permission bits are cleared. Windows: a handle holds
+    // it open without sharing until the tree ends; opening it for its attributes still works.
+    void Deny(std::string_view rel);
 
 private:
     std::string FRoot;
+    std::vector<std::intptr_t> FHeld;  // the handles of Deny (Windows)
 };
 
 // A path below the tree with "/" between its parts whatever the system's separator, so that
@@ -49,6 +58,11 @@ bool RunningAsRoot();
 // unreadable files and folders, which root reads anyway. A test that does not run as root is
 // unprivileged already: its child keeps the test's own user.
 int RunAsNobody(const std::function<int()>& body);
+
+// Runs body where what TTempTree::Deny shut off cannot be opened: as the user nobody on
+// POSIX (root opens anything); on Windows in this process, which the holding handle shuts
+// out like any other. Returns body's value, or -1 as RunAsNobody does.
+int RunWhereDenied(const std::function<int()>& body);
 
 // The bytes of a whole file; empty when it cannot be read.
 inline std::string ReadWholeFile(const std::string& path) {

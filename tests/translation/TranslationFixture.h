@@ -42,6 +42,15 @@ protected:
         Env.Set("LANG", std::nullopt);
     }
 
+    // The code of the language the program finds as the system's: the locale's on POSIX,
+    // where the session sets it; on Windows the system's UI language, which no test can set.
+    std::string SystemLanguage([[maybe_unused]] const std::string& locale) {
+#ifndef _WIN32
+        SetSystemLanguage(locale);
+#endif
+        return Platform::TextToUtf8(DetectSystemLanguage());
+    }
+
     // Writes the table file and loads it with the given stored code.
     void Load(const std::string& bytes, std::optional<Text> stored = Text(u"de")) {
         Tree.File("transl.dt", bytes);

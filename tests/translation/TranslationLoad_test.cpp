@@ -129,21 +129,19 @@ TEST_F(TranslationLoad, EmptyStoredCodeIsTakenAsItIs) {
 }
 
 TEST_F(TranslationLoad, WithoutAStoredCodeTheSystemLanguageDecides) {
-    SetSystemLanguage("de_AT.UTF-8");
-    Load("2\nEnglish\nDeutsch\nen\nde\n", std::nullopt);
-    EXPECT_EQ(CurrentLanguageCode, u"de");
+    const std::string system = SystemLanguage("de_AT.UTF-8");
+#ifndef _WIN32
+    ASSERT_EQ(system, "de");
+#endif
+    // Second, after a code that is no language: the index cannot be the fallback's 0.
+    Load("2\nOther\nSystem\nxx\n" + system + "\n", std::nullopt);
+    EXPECT_EQ(Platform::TextToUtf8(CurrentLanguageCode), system);
     EXPECT_EQ(CurrentLanguageIndex, 1);
-
-    ResetTranslations();
-    SetSystemLanguage("en_GB.UTF-8");
-    Load("2\nEnglish\nDeutsch\nen\nde\n", std::nullopt);
-    EXPECT_EQ(CurrentLanguageCode, u"en");
-    EXPECT_EQ(CurrentLanguageIndex, 0);
 }
 
 TEST_F(TranslationLoad, WorksWithoutAStore) {
-    SetSystemLanguage("de_DE.UTF-8");
-    Tree.File("transl.dt", "2\nEnglish\nDeutsch\nen\nde\nHello\nHallo\n");
+    const std::string system = SystemLanguage("de_DE.UTF-8");
+    Tree.File("transl.dt", "2\nOther\nSystem\nxx\n" + system + "\nHello\nHallo\n");
     LoadTranslationsFrom(Tree.TextPath("transl.dt"), nullptr);
     EXPECT_EQ(CurrentLanguageIndex, 1);
     EXPECT_EQ(TranslateText(u"Hello"), u"Hallo");

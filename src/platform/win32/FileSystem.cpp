@@ -44,8 +44,14 @@ bool IsDotOrDotDot(const wchar_t* name, std::size_t length) {
     return (length == 1 && name[0] == L'.') || (length == 2 && name[0] == L'.' && name[1] == L'.');
 }
 
+// A folder another program holds open without sharing exists as much as one the user may
+// not read: both list as empty, not as gone.
+bool IsDenial(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+}
+
 TListStatus OpenFailure(DWORD error) {
-    return error == ERROR_ACCESS_DENIED ? TListStatus::lsDenied : TListStatus::lsFailed;
+    return IsDenial(error) ? TListStatus::lsDenied : TListStatus::lsFailed;
 }
 
 // The identity of an open folder; false when the handle is not a folder.
@@ -109,7 +115,7 @@ TMeasured MeasuredList(const std::wstring& dir, std::vector<TDirEntry>& entries,
     HANDLE raw = ::CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, ShareAll,
                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (raw == INVALID_HANDLE_VALUE)
-        return ::GetLastError() == ERROR_ACCESS_DENIED ? TMeasured::mDenied : TMeasured::mFailed;
+        return IsDenial(::GetLastError()) ? TMeasured::mDenied : TMeasured::mFailed;
     const THandle folder(raw);
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(raw, &info) ||

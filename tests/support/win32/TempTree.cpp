@@ -1,6 +1,7 @@
 #include "support/TempTree.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <stdexcept>
 #include <vector>
@@ -77,6 +78,8 @@ TTempTree::TTempTree() {
 }
 
 TTempTree::~TTempTree() {
+    for (const std::intptr_t handle : FHeld)
+        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     RemoveAll(FRoot);
 }
 
@@ -126,6 +129,24 @@ void TTempTree::SizedFile(std::string_view rel, std::uint64_t size, char fill) {
     File(rel, std::string(size, fill));
 }
 
+void TTempTree::SparseFile(std::string_view rel, std::uint64_t size) {
+    File(rel, "");
+    const std::string path = Path(rel);
+    HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        Fail("cannot open", path);
+    // Without the sparse flag, NTFS would write the whole size in zeros.
+    DWORD returned = 0;
+    ::DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+    LARGE_INTEGER end;
+    end.QuadPart = static_cast<LONGLONG>(size);
+    const bool sized = ::SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+    ::CloseHandle(h);
+    if (!sized)
+        Fail("cannot size", path);
+}
+
 void TTempTree::Folder(std::string_view rel) {
     MakeFolders(Path(rel), FRoot.size() + 1);
 }
@@ -165,8 +186,26 @@ void TTempTree::Remove(std::string_view rel) {
     RemoveAll(Path(rel));
 }
 
+void TTempTree::Deny(std::string_view rel) {
+    const std::string path = Path(rel);
+    // No sharing: every later open for reading or listing fails with a sharing violation.
+    HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        Fail("cannot deny", path);
+    FHeld.push_back(reinterpret_cast<std::intptr_t>(h));
+}
+
 bool RunningAsRoot() {
     return false;
+}
+
+int RunWhereDenied(const std::function<int()>& body) {
+    try {
+        return body();
+    } catch (...) {
+        return -1;
+    }
 }
 
 int RunAsNobody(const std::function<int()>&) {
