@@ -199,9 +199,9 @@ void TMainForm::CreateBottomPanel() {
         {&btnExportFiles, {"btnExportFiles", 155}},
         {&btnExportDirs, {"btnExportDirs", 155}},
     };
-    for (const auto& [field, spec] : buttons) {
-        *field = Make<QPushButton>(spec.first);
-        FDesignWidths.push_back({*field, spec.second});
+    for (const auto& [field, design] : buttons) {
+        *field = Make<QPushButton>(design.first);
+        FDesignWidths.push_back({*field, design.second});
         // The two export buttons keep to the right edge.
         if (*field == btnExportFiles)
             commands->addStretch(1);

@@ -4,6 +4,7 @@
 
 #include "core/DirectoryClones.h"
 #include "core/ScanEngine.h"
+#include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -102,21 +103,17 @@ TEST(HasAncestorInGroup, UpToTheRootNeverItself) {
     }
 }
 
-class DirGrouping : public ::testing::Test {
+class DirGrouping : public TEngineTest {
 protected:
-    TTempTree Tree;
-    TTestHost Host;
-    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
-    TScanEngine Engine{Host, Files, Dirs};
-
     void SetFolders(std::initializer_list<std::string_view> rels) {
         Host.Settings.Folders.clear();
         for (std::string_view rel : rels)
             Host.Settings.Folders.push_back(Tree.FolderText(rel));
     }
 
-    std::string Rel(const Text& path) const { return ForwardSlashes(U8(path).substr(Tree.Root().size() + 1)); }
+    std::string Rel(const Text& path) const {
+        return ForwardSlashes(U8(path).substr(Tree.Root().size() + 1));
+    }
 
     // Each listed group as its header followed by its rows' directories, relative to the tree.
     std::vector<Strings> Listed() const {

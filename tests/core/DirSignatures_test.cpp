@@ -4,6 +4,7 @@
 
 #include "core/DirectoryClones.h"
 #include "core/ScanEngine.h"
+#include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -11,13 +12,8 @@ namespace {
 
 const std::string EmptySig = "da39a3ee5e6b4b0d3255bfef95601890afd80709";  // SHA-1 of nothing
 
-class DirSignatures : public ::testing::Test {
+class DirSignatures : public TEngineTest {
 protected:
-    TTempTree Tree;
-    TTestHost Host;
-    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
-    TScanEngine Engine{Host, Files, Dirs};
     TDirSignatures Result;
 
     void SetFolders(std::initializer_list<std::string_view> rels) {

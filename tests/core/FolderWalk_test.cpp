@@ -2,26 +2,22 @@
 
 #include "core/FolderWalk.h"
 #include "core/ScanEngine.h"
+#include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
 namespace {
 
-class FolderWalk : public ::testing::Test {
+class FolderWalk : public TEngineTest {
 protected:
-    TTempTree Tree;
-    TTestHost Host;
-    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
-    TScanEngine Engine{Host, Files, Dirs};
-
     FolderWalk() { Host.Settings.MinSizeMB = 0; }
 
     // The collected paths relative to the tree, in FFiles order.
     std::vector<std::string> Collect() {
         CollectFiles(Engine);
         std::vector<std::string> paths;
-        for (const auto& f : Engine.FFiles) paths.push_back(ForwardSlashes(U8(f->FullPath).substr(Tree.Root().size() + 1)));
+        for (const auto& f : Engine.FFiles)
+            paths.push_back(ForwardSlashes(U8(f->FullPath).substr(Tree.Root().size() + 1)));
         return paths;
     }
 };
@@ -88,12 +84,13 @@ TEST_F(FolderWalk, EmptyListingSetsTheMaximumToOne) {
     Tree.Folder("e");
     Host.Settings.Folders = {Tree.FolderText("e")};
     Collect();
-    EXPECT_EQ(Host.Events, (std::vector<std::string>{"keep", "marquee on", "keep", "marquee off", "keep",
-                                                     "max 1", "pos 0"}));
+    EXPECT_EQ(Host.Events, (std::vector<std::string>{"keep", "marquee on", "keep", "marquee off",
+                                                     "keep", "max 1", "pos 0"}));
 }
 
 TEST_F(FolderWalk, StatusAtEveryFiftiethCollectedFileAndTheLast) {
-    for (int i = 0; i < 120; ++i) Tree.File("n/f" + std::to_string(1000 + i), "x");
+    for (int i = 0; i < 120; ++i)
+        Tree.File("n/f" + std::to_string(1000 + i), "x");
     Host.Settings.Folders = {Tree.FolderText("n")};
     Collect();
     const auto scanning = Host.StatusesStartingWith(u"Scanning: ");
@@ -125,7 +122,8 @@ TEST_F(FolderWalk, StopDuringAListingCollectsNothingOfIt) {
     // Stop is clicked while the second listing is being built (its marquee is on).
     int marquees = 0;
     Host.OnKeep = [&](TTestHost& h) {
-        if (h.Marquee && ++marquees == 2) Engine.FStopRequested = true;
+        if (h.Marquee && ++marquees == 2)
+            Engine.FStopRequested = true;
     };
     EXPECT_EQ(Collect(), (Paths{"a/1"}));
     EXPECT_EQ(U8(Host.LastStatus()), "Scanning cancelled. 1 files collected so far.");
@@ -136,7 +134,8 @@ TEST_F(FolderWalk, FileThatVanishesAfterListingIsNotCollected) {
     Tree.File("v/lost", "x");
     Host.Settings.Folders = {Tree.FolderText("v")};
     Host.OnKeep = [&](TTestHost& h) {
-        if (h.Events.size() >= 2 && h.Events[h.Events.size() - 2] == "marquee off") Tree.Remove("v/lost");
+        if (h.Events.size() >= 2 && h.Events[h.Events.size() - 2] == "marquee off")
+            Tree.Remove("v/lost");
     };
     EXPECT_EQ(Collect(), (Paths{"v/keep"}));
 }
@@ -153,8 +152,8 @@ TEST_F(FolderWalk, HardLinksAreOneFile) {
 #ifndef _WIN32
 TEST_F(FolderWalk, LinksAndCycles) {
     Tree.File("t/x/data.bin", "abc");
-    Tree.Link("t/x/loop", "..");               // leads back up the walk path
-    Tree.Link("t/file-link", "x/data.bin");    // a link to a file counts 0
+    Tree.Link("t/x/loop", "..");             // leads back up the walk path
+    Tree.Link("t/file-link", "x/data.bin");  // a link to a file counts 0
     Tree.File("elsewhere/e.bin", "e");
     Tree.Link("t/z-dirlink", Tree.Path("elsewhere"));  // a link to a folder is entered
     Tree.Link("t/broken", "nowhere");

@@ -1,20 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "core/ScanEngine.h"
+#include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 #include "translation/Translation.h"
 
 namespace {
 
-class ScanCommand : public ::testing::Test {
+class ScanCommand : public TEngineTest {
 protected:
-    TTempTree Tree;
-    TTestHost Host;
-    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
-    TScanEngine Engine{Host, Files, Dirs};
-
     ScanCommand() {
         Tree.File("f/a.txt", "same");
         Tree.File("f/b.txt", "same");
@@ -61,7 +56,8 @@ TEST_F(ScanCommand, BusyStateAroundEveryScan) {
 
 TEST_F(ScanCommand, StopDuringTheWalkKeepsItsCancelText) {
     Host.OnKeep = [&](TTestHost& h) {
-        if (h.Marquee) Engine.Stop();
+        if (h.Marquee)
+            Engine.Stop();
     };
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soCancelled);
     EXPECT_EQ(Host.LastStatus(), u"Scanning cancelled. 0 files collected so far.");
@@ -73,7 +69,8 @@ TEST_F(ScanCommand, StopDuringTheWalkKeepsItsCancelText) {
 TEST_F(ScanCommand, ASecondScanCannotStartInsideTheFirst) {
     TScanOutcome inner = TScanOutcome::soDone;
     Host.OnKeep = [&](TTestHost&) {
-        if (Engine.Scanning()) inner = Engine.Scan();
+        if (Engine.Scanning())
+            inner = Engine.Scan();
     };
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soDone);
     EXPECT_EQ(inner, TScanOutcome::soRefused);
@@ -100,7 +97,7 @@ TEST_F(ScanCommand, AnErrorIsReportedAndPartialResultsStay) {
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soFailed);
     ASSERT_EQ(Host.Messages.size(), 1u);
     EXPECT_EQ(Host.Messages[0].substr(0, 7), u"Error: ");
-    EXPECT_EQ(Engine.FFiles.size(), 2u);            // what the walk collected stays
+    EXPECT_EQ(Engine.FFiles.size(), 2u);                         // what the walk collected stays
     EXPECT_EQ(U8(Host.LastStatus()).substr(0, 9), "Scanning:");  // the error sets no status
     EXPECT_EQ(Host.Events.back(), "busy off");
 }
