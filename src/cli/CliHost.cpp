@@ -10,12 +10,14 @@ TCliHost::TCliHost(TScanSettings settings, bool quiet, bool terminal, std::FILE*
 
 void TCliHost::RequestStopFromSignal() {
     FInterrupted = 1;
-    if (FEngine) FEngine->FStopRequested.store(true);  // lock-free atomic: signal-safe
+    if (FEngine)
+        FEngine->FStopRequested.store(true);  // lock-free atomic: signal-safe
 }
 
 void TCliHost::SetStatus(const Text& text) {
     FStatus = text;
-    if (FQuiet || text.empty()) return;
+    if (FQuiet || text.empty())
+        return;
     if (FTerminal) {
         Redraw();
     } else {
@@ -25,14 +27,19 @@ void TCliHost::SetStatus(const Text& text) {
     }
 }
 
-void TCliHost::SetProgressMax(int maximum) { FMax = maximum; }
+void TCliHost::SetProgressMax(int maximum) {
+    FMax = maximum;
+}
 
 void TCliHost::SetProgressPosition(int position) {
     FPosition = position;
-    if (FTerminal && !FQuiet && FLineOpen) Redraw();
+    if (FTerminal && !FQuiet && FLineOpen)
+        Redraw();
 }
 
-void TCliHost::SetMarqueeStyle(bool on) { FMarquee = on; }
+void TCliHost::SetMarqueeStyle(bool on) {
+    FMarquee = on;
+}
 
 void TCliHost::KeepResponsive() {
     // The Stop command of the window, given here by Ctrl+C.
@@ -62,17 +69,22 @@ void TCliHost::Redraw() {
     std::string bar = "[";
     if (FMarquee) {
         FSpin = (FSpin + 1) % barWidth;
-        for (int i = 0; i < barWidth; ++i) bar += (i == FSpin ? '=' : ' ');
+        for (int i = 0; i < barWidth; ++i)
+            bar += (i == FSpin ? '=' : ' ');
     } else {
-        const int filled = FMax > 0 ? static_cast<int>(static_cast<long long>(FPosition) * barWidth / FMax) : 0;
-        for (int i = 0; i < barWidth; ++i) bar += (i < filled ? '#' : '.');
+        const int filled =
+            FMax > 0 ? static_cast<int>(static_cast<long long>(FPosition) * barWidth / FMax) : 0;
+        for (int i = 0; i < barWidth; ++i)
+            bar += (i < filled ? '#' : '.');
     }
     bar += "] ";
     // Fit the line to the terminal, counting code points rather than bytes.
     const int room = Platform::TerminalColumns() - static_cast<int>(bar.size()) - 1;
     Text status = FStatus;
-    if (room < 4) status.clear();
-    else if (static_cast<int>(status.size()) > room) status = u"..." + status.substr(status.size() - room + 3);
+    if (room < 4)
+        status.clear();
+    else if (static_cast<int>(status.size()) > room)
+        status = u"..." + status.substr(status.size() - room + 3);
     const std::string line = "\r" + bar + Platform::TextToUtf8(status) + "\x1b[K";
     Platform::WriteText(FOut, line);
     std::fflush(FOut);

@@ -12,7 +12,8 @@ const std::map<std::string, int> compareModes = {
 
 bool IsBlank(const std::string& text) {
     for (unsigned char c : text)
-        if (c > 32) return false;
+        if (c > 32)
+            return false;
     return true;
 }
 
@@ -35,7 +36,8 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     app.add_flag("--sequential", o.Sequential, "hash on one thread (default: parallel)");
     app.add_flag("--no-file-clones", o.NoFileClones, "do not look for file clones (default: look)");
     app.add_flag("--folder-clones", o.FolderClones, "look for folder clones too (default: do not)");
-    app.add_option("--files-csv", o.FilesCsv, "write the File Clones list as the window's export does");
+    app.add_option("--files-csv", o.FilesCsv,
+                   "write the File Clones list as the window's export does");
     app.add_option("--folders-csv", o.FoldersCsv, "write the Folder Clones list likewise");
     app.add_option("--lang", o.Lang,
                    "language of this run's texts (default: the stored choice, else the system's)");
@@ -67,8 +69,10 @@ TScanSettings SettingsFromOptions(const TCliOptions& o) {
     for (const std::string& argument : o.Folders) {
         const Text folder = NormalizeFolder(Platform::Utf8ToText(argument));
         bool listed = false;
-        for (const Text& other : s.Folders) listed = listed || SameFolderText(other, folder);
-        if (!folder.empty() && !listed) s.Folders.push_back(folder);
+        for (const Text& other : s.Folders)
+            listed = listed || SameFolderText(other, folder);
+        if (!folder.empty() && !listed)
+            s.Folders.push_back(folder);
     }
     s.CompareIndex = compareModes.at(o.Compare);
     s.Masks = Platform::Utf8ToText(o.Masks);

@@ -20,7 +20,8 @@ class TCliLanguageStore : public TLanguageStore {
 public:
     explicit TCliLanguageStore(const std::optional<std::string>& lang) : FLang(lang) {}
     std::optional<Text> ReadCurrentLanguage() override {
-        if (FLang) return Platform::Utf8ToText(*FLang);
+        if (FLang)
+            return Platform::Utf8ToText(*FLang);
         return Platform::ReadStoredLanguage();
     }
     bool WriteCurrentLanguage(const Text&) override { return false; }
@@ -34,13 +35,16 @@ std::atomic<int> interrupts{0};  // lock-free: safe in a signal handler
 
 void OnInterrupt() {
     // The first Ctrl+C stops the scan and still prints what was found; a second ends at once.
-    if (++interrupts > 1) Platform::ExitNow(130);
-    if (activeHost) activeHost->RequestStopFromSignal();
+    if (++interrupts > 1)
+        Platform::ExitNow(130);
+    if (activeHost)
+        activeHost->RequestStopFromSignal();
 }
 
 std::vector<Text> Translated(std::initializer_list<const char16_t*> captions) {
     std::vector<Text> result;
-    for (const char16_t* caption : captions) result.push_back(TranslateText(caption));
+    for (const char16_t* caption : captions)
+        result.push_back(TranslateText(caption));
     return result;
 }
 
@@ -61,9 +65,11 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     TCliLanguageStore store(options.Lang);
     LoadTranslations(&store);
 
-    TMemoryResultList lvFiles(Translated({u"Group", u"File name", u"Directory", u"File size (MB)"}));
+    TMemoryResultList lvFiles(
+        Translated({u"Group", u"File name", u"Directory", u"File size (MB)"}));
     TMemoryResultList lvDirs(Translated({u"Group", u"Directory", u"Size"}));
-    TCliHost host(SettingsFromOptions(options), options.Quiet, Platform::StderrIsTerminal(), stderr);
+    TCliHost host(SettingsFromOptions(options), options.Quiet, Platform::StderrIsTerminal(),
+                  stderr);
     TScanEngine engine(host, lvFiles, lvDirs);
     host.SetEngine(&engine);
     activeHost = &host;
@@ -73,16 +79,18 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     host.Finish();
     activeHost = nullptr;
 
-    if (outcome == TScanOutcome::soRefused) return 2;
+    if (outcome == TScanOutcome::soRefused)
+        return 2;
     const std::string text = ListAsText(lvFiles) + ListAsText(lvDirs);
     Platform::WriteText(stdout, text);
     std::fflush(stdout);
 
     // The lists are written whatever the scan filled, also after a stop or an error.
     bool written = true;
-    for (const auto& [path, list] : {std::pair{&options.FilesCsv, &lvFiles},
-                                     std::pair{&options.FoldersCsv, &lvDirs}}) {
-        if (!*path) continue;
+    for (const auto& [path, list] :
+         {std::pair{&options.FilesCsv, &lvFiles}, std::pair{&options.FoldersCsv, &lvDirs}}) {
+        if (!*path)
+            continue;
         try {
             ExportListViewToCsv(*list, Platform::Utf8ToText(**path));
         } catch (const std::exception& error) {
@@ -90,8 +98,11 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
             written = false;
         }
     }
-    int status = outcome == TScanOutcome::soDone ? 0 : outcome == TScanOutcome::soCancelled ? 130 : 1;
-    if (!written && status == 0) status = 1;
+    int status = outcome == TScanOutcome::soDone        ? 0
+                 : outcome == TScanOutcome::soCancelled ? 130
+                                                        : 1;
+    if (!written && status == 0)
+        status = 1;
     if (exitWithoutCleanUp) {
         // Freeing hundreds of thousands of records one by one only delays the end: the
         // system takes the whole process back at once.

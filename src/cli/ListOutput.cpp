@@ -7,7 +7,8 @@
 
 std::string ListAsText(const TResultList& list) {
     std::unordered_map<int, std::vector<int>> itemsOfGroup;
-    for (int i = 0; i < list.ItemCount(); ++i) itemsOfGroup[list.ItemAt(i).GroupId].push_back(i);
+    for (int i = 0; i < list.ItemCount(); ++i)
+        itemsOfGroup[list.ItemAt(i).GroupId].push_back(i);
 
     std::string out;
     for (int g = 0; g < list.GroupCount(); ++g) {
@@ -15,7 +16,8 @@ std::string ListAsText(const TResultList& list) {
         out += Platform::TextToUtf8(group.Header);
         out += '\n';
         const auto it = itemsOfGroup.find(group.GroupId);
-        if (it == itemsOfGroup.end()) continue;
+        if (it == itemsOfGroup.end())
+            continue;
         for (int i : it->second) {
             const TListItem& item = list.ItemAt(i);
             out += item.Checked ? "[x]" : "[ ]";

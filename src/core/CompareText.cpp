@@ -4,7 +4,9 @@
 
 namespace {
 
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c; }
+char16_t FoldAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c;
+}
 
 }  // namespace
 
@@ -13,9 +15,11 @@ int CompareText(TextView a, TextView b) {
     for (std::size_t i = 0; i < n; ++i) {
         const char16_t x = FoldAscii(a[i]);
         const char16_t y = FoldAscii(b[i]);
-        if (x != y) return x < y ? -1 : 1;
+        if (x != y)
+            return x < y ? -1 : 1;
     }
-    if (a.size() == b.size()) return 0;
+    if (a.size() == b.size())
+        return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 

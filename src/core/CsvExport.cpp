@@ -7,7 +7,8 @@ namespace {
 void AppendQuoted(std::string& line, const Text& field) {
     line += '"';
     for (char c : Platform::TextToUtf8(field)) {
-        if (c == '"') line += '"';
+        if (c == '"')
+            line += '"';
         line += c;
     }
     line += '"';
@@ -18,7 +19,8 @@ void AppendQuoted(std::string& line, const Text& field) {
 std::string ListViewToCsv(const TResultList& list) {
     std::string csv = "\xEF\xBB\xBF";
     for (int c = 0; c < list.ColumnCount(); ++c) {
-        if (c > 0) csv += ',';
+        if (c > 0)
+            csv += ',';
         csv += Platform::TextToUtf8(list.ColumnCaption(c));  // bare: as the window shows it
     }
     csv += "\r\n";

@@ -11,8 +11,8 @@
 Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator) {
     constexpr std::uint64_t mb = 1048576;
     const bool negative = bytes < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(bytes)
-                                             : static_cast<std::uint64_t>(bytes);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(bytes) : static_cast<std::uint64_t>(bytes);
     // Hundredths of a megabyte, halves up, without floating point or overflow.
     const std::uint64_t hundredths = magnitude / mb * 100 + (magnitude % mb * 100 + mb / 2) / mb;
     Text text = negative ? Text(u"-") : Text();
@@ -44,7 +44,8 @@ void EndListUpdate(TResultList& list, bool savedGroupView) {
 
 void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo) {
-    lvFiles.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
+    lvFiles.AddGroup(groupNo,
+                     TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
     const Text caption = Platform::IntToText(groupNo);
     for (std::size_t i = 0; i < files.size(); ++i) {
         const TFileInfo* file = files[i];

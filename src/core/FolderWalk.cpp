@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <limits>
+#include <thread>
 
 #include "core/CompareText.h"
 #include "core/ScanEngine.h"
@@ -27,8 +27,10 @@ public:
     void Walk(const Text& folder) {
         std::vector<TDirEntry> entries;
         TFileId id;
-        if (Platform::ListFolder(folder, entries, &id) != Platform::TListStatus::lsOk) return;
-        if (std::find(FWalkPath.begin(), FWalkPath.end(), id) != FWalkPath.end()) return;
+        if (Platform::ListFolder(folder, entries, &id) != Platform::TListStatus::lsOk)
+            return;
+        if (std::find(FWalkPath.begin(), FWalkPath.end(), id) != FWalkPath.end())
+            return;
         FWalkPath.push_back(id);
         std::sort(entries.begin(), entries.end(), [](const TDirEntry& a, const TDirEntry& b) {
             return CompareTextLess(a.Name, b.Name);
@@ -52,7 +54,8 @@ private:
 };
 
 std::int64_t SizeThreshold(std::int64_t minSizeMB) {
-    if (minSizeMB <= 0) return 0;
+    if (minSizeMB <= 0)
+        return 0;
     if (minSizeMB > std::numeric_limits<std::int64_t>::max() / BytesPerMB)
         return std::numeric_limits<std::int64_t>::max();
     return minSizeMB * BytesPerMB;
@@ -70,22 +73,26 @@ void MeasureListing(std::vector<Text>& listing, std::vector<std::unique_ptr<TFil
     auto work = [&] {
         for (;;) {
             const std::size_t first = next.fetch_add(chunk);
-            if (first >= count) return;
+            if (first >= count)
+                return;
             const std::size_t last = std::min(count, first + chunk);
             for (std::size_t i = first; i < last; ++i)
                 records[i] = std::make_unique<TFileInfo>(std::move(listing[i]), &ids[i]);
         }
     };
-    const unsigned workers = static_cast<unsigned>(
-        std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), count / chunk + 1));
+    const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(
+        std::max(1u, std::thread::hardware_concurrency()), count / chunk + 1));
     std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work);
+    for (unsigned w = 1; w < workers; ++w)
+        threads.emplace_back(work);
     work();
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
 }
 
 int ProgressMax(std::size_t count) {
-    if (count == 0) return 1;
+    if (count == 0)
+        return 1;
     return count > static_cast<std::size_t>(std::numeric_limits<int>::max())
                ? std::numeric_limits<int>::max()
                : static_cast<int>(count);
@@ -95,7 +102,8 @@ int ProgressMax(std::size_t count) {
 
 bool BuildListing(const Text& folder, const TFileMask& mask, std::vector<Text>& paths) {
     paths.clear();
-    if (!Platform::DirectoryExists(folder)) return false;
+    if (!Platform::DirectoryExists(folder))
+        return false;
     TListingBuilder(mask, paths).Walk(folder);
     return true;
 }
@@ -115,17 +123,21 @@ void CollectFiles(TScanEngine& engine) {
     for (std::size_t f = 0;; ++f) {
         // The folder list is looked at anew before each folder.
         const std::vector<Text> folders = f == 0 ? settings.Folders : host.ReadSettings().Folders;
-        if (f >= folders.size() || engine.StopRequested()) break;
+        if (f >= folders.size() || engine.StopRequested())
+            break;
         const Text& folder = folders[f];
-        if (!Platform::DirectoryExists(folder)) continue;
+        if (!Platform::DirectoryExists(folder))
+            continue;
 
         for (const Text& maskText : masks) {
-            if (engine.StopRequested()) break;
+            if (engine.StopRequested())
+                break;
             host.SetStatus(TranslateFormat(u"Scanning folder list: %s   [%s]", {folder, maskText}));
             engine.SetMarquee(true);
             const std::optional<TFileMask> mask = TFileMask::Compile(maskText);
             try {
-                if (!mask || !BuildListing(folder, *mask, listing)) listing.clear();
+                if (!mask || !BuildListing(folder, *mask, listing))
+                    listing.clear();
             } catch (const std::exception&) {
                 listing.clear();  // a listing that fails yields nothing, silently
             }
@@ -138,13 +150,18 @@ void CollectFiles(TScanEngine& engine) {
             engine.FCollectedIds.Reserve(engine.FFiles.size() + count);
 
             for (std::size_t i = 0; i < count; ++i) {
-                if (engine.StopRequested()) break;
+                if (engine.StopRequested())
+                    break;
                 std::unique_ptr<TFileInfo> record = std::move(records[i]);
-                if (threshold > 0 && record->Size < threshold) continue;
-                if (record->Size == 0) continue;
-                if (engine.FFileMap.Find(record->FullPath)) continue;
+                if (threshold > 0 && record->Size < threshold)
+                    continue;
+                if (record->Size == 0)
+                    continue;
+                if (engine.FFileMap.Find(record->FullPath))
+                    continue;
                 // One physical file is collected once, under the first path that reached it.
-                if (!engine.FCollectedIds.Insert(ids[i])) continue;
+                if (!engine.FCollectedIds.Insert(ids[i]))
+                    continue;
                 engine.FFileMap.Add(record.get());
                 engine.FFiles.push_back(std::move(record));
                 host.SetProgressPosition(ProgressMax(i + 1));
@@ -162,7 +179,8 @@ void CollectFiles(TScanEngine& engine) {
     }
     host.SetProgressPosition(0);
     const auto collected = static_cast<std::int64_t>(engine.FFiles.size());
-    host.SetStatus(engine.StopRequested()
-                       ? TranslateFormat(u"Scanning cancelled. %d files collected so far.", {collected})
-                       : TranslateFormat(u"Found %d files (after filters).", {collected}));
+    host.SetStatus(
+        engine.StopRequested()
+            ? TranslateFormat(u"Scanning cancelled. %d files collected so far.", {collected})
+            : TranslateFormat(u"Found %d files (after filters).", {collected}));
 }

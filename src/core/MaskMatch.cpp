@@ -2,24 +2,32 @@
 
 namespace {
 
-char16_t Fold(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
-
-bool IsIllegalInName(char16_t c) {
-    return c < 32 || c == u'"' || c == u'/' || c == u':' || c == u'<' || c == u'>' ||
-           c == u'\\' || c == u'|';
+char16_t Fold(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
 }
 
-bool IsBlank(char16_t c) { return c <= 32; }
+bool IsIllegalInName(char16_t c) {
+    return c < 32 || c == u'"' || c == u'/' || c == u':' || c == u'<' || c == u'>' || c == u'\\' ||
+           c == u'|';
+}
+
+bool IsBlank(char16_t c) {
+    return c <= 32;
+}
 
 }  // namespace
 
 std::optional<TFileMask> TFileMask::Compile(TextView mask) {
     std::size_t first = 0, last = mask.size();
-    while (first < last && IsBlank(mask[first])) ++first;
-    while (last > first && IsBlank(mask[last - 1])) --last;
-    if (first == last) return std::nullopt;
+    while (first < last && IsBlank(mask[first]))
+        ++first;
+    while (last > first && IsBlank(mask[last - 1]))
+        --last;
+    if (first == last)
+        return std::nullopt;
     for (char16_t c : mask)
-        if (IsIllegalInName(c)) return std::nullopt;
+        if (IsIllegalInName(c))
+            return std::nullopt;
 
     TFileMask result;
     if (mask == u"*.*") {
@@ -30,27 +38,33 @@ std::optional<TFileMask> TFileMask::Compile(TextView mask) {
         const char16_t c = mask[i];
         if (c == u'*') {
             // "*" swallows every "*" and "?" that directly follow it.
-            while (i + 1 < mask.size() && (mask[i + 1] == u'*' || mask[i + 1] == u'?')) ++i;
+            while (i + 1 < mask.size() && (mask[i + 1] == u'*' || mask[i + 1] == u'?'))
+                ++i;
             result.FTokens.push_back({TKind::AnyRun});
         } else if (c == u'?') {
             result.FTokens.push_back({TKind::AnyOne});
         } else if (c == u'[') {
             const std::size_t close = mask.find(u']', i + 1);
-            if (close == TextView::npos) return std::nullopt;
+            if (close == TextView::npos)
+                return std::nullopt;
             TextView body = mask.substr(i + 1, close - i - 1);
             TSet set;
             if (!body.empty() && body[0] == u'!') {
                 set.Negated = true;
                 body.remove_prefix(1);
             }
-            if (body.empty()) return std::nullopt;
+            if (body.empty())
+                return std::nullopt;
             for (std::size_t k = 0; k < body.size(); ++k) {
-                if (body[k] > 255) return std::nullopt;
+                if (body[k] > 255)
+                    return std::nullopt;
                 const bool isRange = k + 2 < body.size() && body[k + 1] == u'-';
                 if (isRange) {
-                    if (body[k + 2] > 255) return std::nullopt;
+                    if (body[k + 2] > 255)
+                        return std::nullopt;
                     const char16_t from = Fold(body[k]), to = Fold(body[k + 2]);
-                    for (unsigned u = from; u <= to; ++u) set.Members.set(u);
+                    for (unsigned u = from; u <= to; ++u)
+                        set.Members.set(u);
                     k += 2;
                 } else {
                     set.Members.set(Fold(body[k]));
@@ -84,7 +98,8 @@ bool TFileMask::TokenMatches(const TToken& token, char16_t c) const {
 }
 
 bool TFileMask::Matches(TextView name) const {
-    if (FMatchAll) return true;
+    if (FMatchAll)
+        return true;
     // Greedy match with backtracking to the last "*": linear in practice, never exponential.
     std::size_t t = 0, n = 0;
     std::size_t starToken = TextView::npos, starName = 0;
@@ -102,6 +117,7 @@ bool TFileMask::Matches(TextView name) const {
             return false;
         }
     }
-    while (t < FTokens.size() && FTokens[t].Kind == TKind::AnyRun) ++t;
+    while (t < FTokens.size() && FTokens[t].Kind == TKind::AnyRun)
+        ++t;
     return t == FTokens.size();
 }

@@ -19,8 +19,8 @@ private:
     enum class TKind { Literal, AnyOne, AnyRun, Set };
     struct TToken {
         TKind Kind;
-        char16_t Char = 0;     // Literal, ASCII letters folded
-        int SetIndex = -1;     // Set
+        char16_t Char = 0;  // Literal, ASCII letters folded
+        int SetIndex = -1;  // Set
     };
     struct TSet {
         std::bitset<256> Members;  // folded

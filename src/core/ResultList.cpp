@@ -1,7 +1,8 @@
 #include "core/ResultList.h"
 
 void ClearListGroups(TResultList& list) {
-    while (list.GroupCount() > 0) list.DeleteGroup(0);
+    while (list.GroupCount() > 0)
+        list.DeleteGroup(0);
 }
 
 TMemoryResultList::TMemoryResultList(std::vector<Text> columns) : FColumns(std::move(columns)) {}
@@ -24,17 +25,24 @@ void TMemoryResultList::ClearItems() {
     FSelected = -1;
 }
 
-void TMemoryResultList::AddItem(TListItem item) { FItems.push_back(std::move(item)); }
+void TMemoryResultList::AddItem(TListItem item) {
+    FItems.push_back(std::move(item));
+}
 
-void TMemoryResultList::SetChecked(int index, bool checked) { FItems.at(index).Checked = checked; }
+void TMemoryResultList::SetChecked(int index, bool checked) {
+    FItems.at(index).Checked = checked;
+}
 
 void TMemoryResultList::DeleteItem(int index) {
     FItems.at(index);  // raises for an index out of range
     FItems.erase(FItems.begin() + index);
-    if (FSelected == index) FSelected = -1;
-    else if (FSelected > index) --FSelected;
+    if (FSelected == index)
+        FSelected = -1;
+    else if (FSelected > index)
+        --FSelected;
 }
 
 void TMemoryResultList::EndUpdate() {
-    if (FUpdateDepth > 0) --FUpdateDepth;
+    if (FUpdateDepth > 0)
+        --FUpdateDepth;
 }

@@ -8,9 +8,9 @@
 class TFileInfo;
 
 struct TListItem {
-    Text Caption;                    // the first column
-    std::vector<Text> SubItems;      // the further columns, in order
-    int GroupId = -1;                // -1: in no group
+    Text Caption;                // the first column
+    std::vector<Text> SubItems;  // the further columns, in order
+    int GroupId = -1;            // -1: in no group
     bool Checked = false;
     const TFileInfo* Data = nullptr;  // not owned
 };

@@ -17,7 +17,8 @@ TScanEngine::~TScanEngine() {
 
 TScanOutcome TScanEngine::Scan() {
     // A second scan inside the first would free records the first still uses.
-    if (FScanning) return TScanOutcome::soRefused;
+    if (FScanning)
+        return TScanOutcome::soRefused;
     if (Host.ReadSettings().Folders.empty()) {
         Host.ShowMessage(TranslateText(u"Please add at least one folder."));
         return TScanOutcome::soRefused;
@@ -29,25 +30,33 @@ TScanOutcome TScanEngine::Scan() {
 
     TScanOutcome outcome = TScanOutcome::soDone;
     auto stopped = [&](bool cancelText) {
-        if (!StopRequested()) return false;
-        if (cancelText) Host.SetStatus(TranslateText(u"Cancelled"));
+        if (!StopRequested())
+            return false;
+        if (cancelText)
+            Host.SetStatus(TranslateText(u"Cancelled"));
         outcome = TScanOutcome::soCancelled;
         return true;
     };
     try {
         ClearResults();
         CollectFiles(*this);
-        if (stopped(false)) return Finish(outcome);
+        if (stopped(false))
+            return Finish(outcome);
         // Each setting is read when its phase is reached, not at the start of the scan.
         TScanSettings settings = Host.ReadSettings();
         if (GetCompareMode(settings.CompareIndex) == cmContent &&
             (settings.FindFileClones || settings.FindFolderClones))
             ComputeAllHashes(*this, FHashWorkers);
-        if (stopped(false)) return Finish(outcome);
-        if (Host.ReadSettings().FindFileClones) FindFileDuplicates(*this);
-        if (stopped(true)) return Finish(outcome);
-        if (Host.ReadSettings().FindFolderClones) FindDirectoryDuplicates(*this);
-        if (stopped(true)) return Finish(outcome);
+        if (stopped(false))
+            return Finish(outcome);
+        if (Host.ReadSettings().FindFileClones)
+            FindFileDuplicates(*this);
+        if (stopped(true))
+            return Finish(outcome);
+        if (Host.ReadSettings().FindFolderClones)
+            FindDirectoryDuplicates(*this);
+        if (stopped(true))
+            return Finish(outcome);
         Host.SetStatus(u"  " + TranslateText(u"Done."));
     } catch (const std::exception& error) {
         outcome = TScanOutcome::soFailed;
@@ -64,7 +73,8 @@ TScanOutcome TScanEngine::Finish(TScanOutcome outcome) {
 }
 
 void TScanEngine::Stop() {
-    if (!FScanning) return;
+    if (!FScanning)
+        return;
     FStopRequested = true;
     Host.SetStatus(TranslateText(u"Stopping..."));
 }

@@ -23,15 +23,21 @@ TCompareMode GetCompareMode(int itemIndex) {
 
 namespace {
 
-bool IsBlank(char16_t c) { return c <= 32; }
+bool IsBlank(char16_t c) {
+    return c <= 32;
+}
 
 TextView Trim(TextView text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 
-bool IsSeparator(char16_t c) { return c == u',' || c == u';' || c == u' ' || c == u'|'; }
+bool IsSeparator(char16_t c) {
+    return c == u',' || c == u';' || c == u' ' || c == u'|';
+}
 
 }  // namespace
 
@@ -64,16 +70,19 @@ std::vector<Text> ParseMasks(TextView maskText) {
             }
         }
         const TextView trimmed = Trim(piece);
-        if (!trimmed.empty()) masks.emplace_back(trimmed);
+        if (!trimmed.empty())
+            masks.emplace_back(trimmed);
         ++i;  // past the separator, or past the end
     }
-    if (masks.empty()) masks.emplace_back(u"*.*");
+    if (masks.empty())
+        masks.emplace_back(u"*.*");
     return masks;
 }
 
 Text NormalizeFolder(TextView path, TPathSyntax syntax, const TFullPathFunction& fullPath) {
     const TextView trimmed = Trim(path);
-    if (trimmed.empty()) return Text();
+    if (trimmed.empty())
+        return Text();
     Text folder(trimmed);
     if (syntax == TPathSyntax::Windows && folder.size() == 2 && folder[1] == u':')
         folder += u'\\';
@@ -87,13 +96,15 @@ Text NormalizeFolder(TextView path) {
 }
 
 bool SameFolderText(TextView a, TextView b, TPathSyntax syntax) {
-    if (syntax == TPathSyntax::Windows) return Platform::LowerCase(a) == Platform::LowerCase(b);
+    if (syntax == TPathSyntax::Windows)
+        return Platform::LowerCase(a) == Platform::LowerCase(b);
     return a == b;
 }
 
 Text FolderParent(TextView folder, TPathSyntax syntax) {
     const Text bare = Platform::ExcludeTrailingSeparator(folder, syntax);
-    if (bare.empty()) return Text(folder);  // the POSIX root is its own parent
+    if (bare.empty())
+        return Text(folder);  // the POSIX root is its own parent
     std::size_t cut = TextView::npos;
     for (std::size_t i = bare.size(); i-- > 0;) {
         if (Platform::IsPathSeparator(bare[i], syntax)) {
@@ -101,9 +112,11 @@ Text FolderParent(TextView folder, TPathSyntax syntax) {
             break;
         }
     }
-    if (cut == TextView::npos) return bare;  // a drive root such as D: stays itself
+    if (cut == TextView::npos)
+        return bare;  // a drive root such as D: stays itself
     // The separator stays where it directly follows a drive colon, and at the POSIX root.
-    if ((cut > 0 && bare[cut - 1] == u':') || cut == 0) return bare.substr(0, cut + 1);
+    if ((cut > 0 && bare[cut - 1] == u':') || cut == 0)
+        return bare.substr(0, cut + 1);
     return bare.substr(0, cut);
 }
 
@@ -111,7 +124,8 @@ std::int64_t ReadWholeNumber(TextView text, std::int64_t minimum) {
     std::string ascii;
     ascii.reserve(text.size());
     for (char16_t c : text) {
-        if (c > 127) return minimum;
+        if (c > 127)
+            return minimum;
         ascii += static_cast<char>(c);
     }
     std::size_t start = 0;
@@ -120,18 +134,23 @@ std::int64_t ReadWholeNumber(TextView text, std::int64_t minimum) {
         negative = ascii[0] == '-';
         start = 1;
     }
-    if (start == ascii.size()) return minimum;
+    if (start == ascii.size())
+        return minimum;
     std::uint64_t magnitude = 0;
-    const auto [end, ec] = std::from_chars(ascii.data() + start, ascii.data() + ascii.size(), magnitude);
+    const auto [end, ec] =
+        std::from_chars(ascii.data() + start, ascii.data() + ascii.size(), magnitude);
     if (ec == std::errc::result_out_of_range) {
         // Digits only, but too many: the nearest value a 64-bit field can hold.
         return negative ? std::numeric_limits<std::int64_t>::min()
                         : std::numeric_limits<std::int64_t>::max();
     }
-    if (ec != std::errc() || end != ascii.data() + ascii.size()) return minimum;
-    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (negative) return magnitude > limit ? std::numeric_limits<std::int64_t>::min()
-                                           : -static_cast<std::int64_t>(magnitude);
+    if (ec != std::errc() || end != ascii.data() + ascii.size())
+        return minimum;
+    const std::uint64_t limit =
+        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+    if (negative)
+        return magnitude > limit ? std::numeric_limits<std::int64_t>::min()
+                                 : -static_cast<std::int64_t>(magnitude);
     return magnitude > limit ? std::numeric_limits<std::int64_t>::max()
                              : static_cast<std::int64_t>(magnitude);
 }

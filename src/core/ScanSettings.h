@@ -37,7 +37,8 @@ using TFullPathFunction = std::function<Text(const Text&)>;
 
 // The form of a folder kept in the folder list: trimmed, absolute, one trailing separator;
 // a bare drive "D:" is the drive's root. Empty for an all-blank text.
-Text NormalizeFolder(TextView path, Platform::TPathSyntax syntax, const TFullPathFunction& fullPath);
+Text NormalizeFolder(TextView path, Platform::TPathSyntax syntax,
+                     const TFullPathFunction& fullPath);
 Text NormalizeFolder(TextView path);
 
 // Whether two folder texts name the same list entry (letter case ignored on Windows).

@@ -21,8 +21,8 @@ public:
     TFormatArg(const Text& text) : FValue(TextView(text)) {}
     TFormatArg(const char16_t* text) : FValue(TextView(text)) {}
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char16_t>)
-    TFormatArg(T number) : FValue(static_cast<std::int64_t>(number)) {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char16_t>) TFormatArg(T number)
+        : FValue(static_cast<std::int64_t>(number)) {}
     const std::variant<TextView, std::int64_t>& Value() const { return FValue; }
 
 private:

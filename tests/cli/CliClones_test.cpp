@@ -33,13 +33,17 @@ TEST_F(CliClones, EachModeFindsItsGroups) {
         const char* mode;
         std::string out;
     } cases[] = {
-        {"content", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\tx.txt\t" + B + "\t0.00 MB\n"},
+        {"content", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\tx.txt\t" + B +
+                        "\t0.00 MB\n"},
         {"name", "Group 1 (0.00 MB)\n[ ]\t1\ty.txt\t" + A + "\t0.00 MB\n[x]\t1\tY.TXT\t" + B +
-                     "\t0.00 MB\nGroup 2 (0.00 MB)\n[ ]\t2\tx.txt\t" + A + "\t0.00 MB\n[x]\t2\tx.txt\t" + B +
-                     "\t0.00 MB\n"},
-        {"name-size", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\tx.txt\t" + B + "\t0.00 MB\n"},
-        {"size", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\ty.txt\t" + A + "\t0.00 MB\n"
-                 "[x]\t1\tx.txt\t" + B + "\t0.00 MB\n"},
+                     "\t0.00 MB\nGroup 2 (0.00 MB)\n[ ]\t2\tx.txt\t" + A +
+                     "\t0.00 MB\n[x]\t2\tx.txt\t" + B + "\t0.00 MB\n"},
+        {"name-size", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\tx.txt\t" + B +
+                          "\t0.00 MB\n"},
+        {"size", "Group 1 (0.00 MB)\n[ ]\t1\tx.txt\t" + A + "\t0.00 MB\n[x]\t1\ty.txt\t" + A +
+                     "\t0.00 MB\n"
+                     "[x]\t1\tx.txt\t" +
+                     B + "\t0.00 MB\n"},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -55,26 +59,31 @@ TEST_F(CliClones, CsvIsByteExactAndTheFoldersListIsWrittenEvenWhenNotFilled) {
     EXPECT_EQ(r.Status, 0) << r.Err;
     EXPECT_EQ(ReadWholeFile(Tree.Path("f.csv")),
               "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n"
-              "\"1\",\"x.txt\",\"" + A + "\",\"0.00 MB\"\r\n"
-              "\"1\",\"x.txt\",\"" + B + "\",\"0.00 MB\"\r\n");
+              "\"1\",\"x.txt\",\"" +
+                  A +
+                  "\",\"0.00 MB\"\r\n"
+                  "\"1\",\"x.txt\",\"" +
+                  B + "\",\"0.00 MB\"\r\n");
     EXPECT_EQ(ReadWholeFile(Tree.Path("d.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
 }
 
 TEST_F(CliClones, ACsvPathThatCannotBeWrittenIsAnError) {
-    const TProcessResult r = Cli({"--min-size-mb", "0", "--files-csv", Tree.Path("no/such/f.csv"), A});
+    const TProcessResult r =
+        Cli({"--min-size-mb", "0", "--files-csv", Tree.Path("no/such/f.csv"), A});
     EXPECT_EQ(r.Status, 1);
     EXPECT_EQ(r.Err.rfind("Error: ", 0), 0u);
 }
 
 TEST_F(CliClones, SequentialAndParallelHashingGiveIdenticalOutput) {
     for (int i = 0; i < 60; ++i) {
-        Tree.File("many/d" + std::to_string(i % 7) + "/f" + std::to_string(i), std::string(50 + i % 5, 'a' + i % 3));
+        Tree.File("many/d" + std::to_string(i % 7) + "/f" + std::to_string(i),
+                  std::string(50 + i % 5, 'a' + i % 3));
     }
     const std::string many = Tree.Path("many");
-    const TProcessResult parallel = Cli({"--min-size-mb", "0", "--max-groups", "0", "--files-csv",
-                                         Tree.Path("p.csv"), many, A, B});
-    const TProcessResult sequential = Cli({"--sequential", "--min-size-mb", "0", "--max-groups", "0",
-                                           "--files-csv", Tree.Path("s.csv"), many, A, B});
+    const TProcessResult parallel = Cli(
+        {"--min-size-mb", "0", "--max-groups", "0", "--files-csv", Tree.Path("p.csv"), many, A, B});
+    const TProcessResult sequential = Cli({"--sequential", "--min-size-mb", "0", "--max-groups",
+                                           "0", "--files-csv", Tree.Path("s.csv"), many, A, B});
     EXPECT_EQ(parallel.Status, 0);
     EXPECT_EQ(sequential.Status, 0);
     EXPECT_FALSE(parallel.Out.empty());
@@ -111,11 +120,13 @@ TEST_F(CliClones, CtrlCStopsAndStillPrintsAndExports) {
     for (const char* name : {"big/one", "big/two"})
         Tree.SparseFile(name, 1LL << 30);
     const TProcessResult r = RunProgram(
-        "twinseek-cli", {"--lang", "en", "--min-size-mb", "0", "--files-csv", Tree.Path("c.csv"), Tree.Path("big")},
+        "twinseek-cli",
+        {"--lang", "en", "--min-size-mb", "0", "--files-csv", Tree.Path("c.csv"), Tree.Path("big")},
         {}, 400);
     EXPECT_EQ(r.Status, 130);
     EXPECT_NE(r.Err.find("Stopping...\n"), std::string::npos) << r.Err;
-    EXPECT_EQ(ReadWholeFile(Tree.Path("c.csv")), "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("c.csv")),
+              "\xEF\xBB\xBFGroup,File name,Directory,File size (MB)\r\n");
 }
 #endif
 

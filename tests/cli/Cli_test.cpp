@@ -64,12 +64,19 @@ TEST(Cli, WalkOnlyPrintsTheStatusTextsInOrder) {
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out, "");
     const std::string folder = U8(tree.FolderText("a"));
-    EXPECT_EQ(r.Err, "Scanning folders...\n"
-                     "Scanning folder list: " + folder + "   [*.*]\n"
-                     "Scanning: " + folder + "one.txt (1/2)\n"
-                     "Scanning: " + folder + "two.txt (2/2)\n"
-                     "Found 2 files (after filters).\n"
-                     "  Done.\n");
+    EXPECT_EQ(r.Err,
+              "Scanning folders...\n"
+              "Scanning folder list: " +
+                  folder +
+                  "   [*.*]\n"
+                  "Scanning: " +
+                  folder +
+                  "one.txt (1/2)\n"
+                  "Scanning: " +
+                  folder +
+                  "two.txt (2/2)\n"
+                  "Found 2 files (after filters).\n"
+                  "  Done.\n");
 }
 
 TEST(Cli, QuietPrintsNoStatus) {

@@ -27,10 +27,14 @@ TEST(ExportListViewToCsv, BytesOfAFileWithQuotesAndCommas) {
 TEST(ExportListViewToCsv, EmptyListTranslatedHeaderAndReplacedFile) {
     TTempTree tree;
     tree.File("out.csv", "old content that is longer than the new one");
-    TMemoryResultList list{{u"Gruppe", u"Verzeichnis", T("Gr\xc3\xb6\xc3\x9f" "e, MB")}};
+    TMemoryResultList list{{u"Gruppe", u"Verzeichnis",
+                            T("Gr\xc3\xb6\xc3\x9f"
+                              "e, MB")}};
     ExportListViewToCsv(list, tree.TextPath("out.csv"));
     // Captions are written bare, a comma in one included.
-    EXPECT_EQ(ReadWholeFile(tree.Path("out.csv")), "\xEF\xBB\xBFGruppe,Verzeichnis,Gr\xc3\xb6\xc3\x9f" "e, MB\r\n");
+    EXPECT_EQ(ReadWholeFile(tree.Path("out.csv")),
+              "\xEF\xBB\xBFGruppe,Verzeichnis,Gr\xc3\xb6\xc3\x9f"
+              "e, MB\r\n");
 }
 
 TEST(ExportListViewToCsv, NamesThatAreNotUtf8KeepTheirBytes) {

@@ -9,7 +9,8 @@ namespace {
 
 TFileList Files(std::initializer_list<std::pair<const char*, std::int64_t>> files) {
     TFileList list;
-    for (auto [path, size] : files) list.push_back(std::make_unique<TFileInfo>(T(path), size));
+    for (auto [path, size] : files)
+        list.push_back(std::make_unique<TFileInfo>(T(path), size));
     return list;
 }
 
@@ -17,7 +18,8 @@ std::vector<std::vector<std::string>> Paths(const std::vector<TGroupRec>& groups
     std::vector<std::vector<std::string>> result;
     for (const auto& g : groups) {
         result.emplace_back();
-        for (const TFileInfo* f : g.Files) result.back().push_back(U8(f->FullPath));
+        for (const TFileInfo* f : g.Files)
+            result.back().push_back(U8(f->FullPath));
     }
     return result;
 }
@@ -32,8 +34,10 @@ TEST(GroupFiles, KeysOfTheFourModes) {
     EXPECT_EQ(GroupFiles(files, cmSize, 2, 0)[0].TotalSize, 20);
     EXPECT_TRUE(GroupFiles(files, cmNameSize, 2, 0).empty());
 
-    const TFileList sized = Files({{"/1/Report.PDF", 512}, {"/2/report.pdf", 512}, {"/3/report.pdf", 513}});
-    EXPECT_EQ(Paths(GroupFiles(sized, cmNameSize, 2, 0)), (Groups{{"/1/Report.PDF", "/2/report.pdf"}}));
+    const TFileList sized =
+        Files({{"/1/Report.PDF", 512}, {"/2/report.pdf", 512}, {"/3/report.pdf", 513}});
+    EXPECT_EQ(Paths(GroupFiles(sized, cmNameSize, 2, 0)),
+              (Groups{{"/1/Report.PDF", "/2/report.pdf"}}));
 }
 
 TEST(GroupFiles, ContentModeLeavesOutFilesWithoutDigest) {
@@ -52,14 +56,24 @@ TEST(GroupFiles, EmptyFilesGroupBySizeAndComeLast) {
 }
 
 TEST(GroupFiles, MinimumBeforeOrderingLimitAfter) {
-    const TFileList files = Files({{"/2a", 1}, {"/2b", 1},
-                                   {"/3a", 2}, {"/3b", 2}, {"/3c", 2},
-                                   {"/4a", 3}, {"/4b", 3}, {"/4c", 3}, {"/4d", 3}});
+    const TFileList files = Files({{"/2a", 1},
+                                   {"/2b", 1},
+                                   {"/3a", 2},
+                                   {"/3b", 2},
+                                   {"/3c", 2},
+                                   {"/4a", 3},
+                                   {"/4b", 3},
+                                   {"/4c", 3},
+                                   {"/4d", 3}});
     EXPECT_EQ(GroupFiles(files, cmSize, 3, 0).size(), 2u);
     EXPECT_EQ(GroupFiles(files, cmSize, 1, 0).size(), 3u);  // raised to 2
 
-    const TFileList totals = Files({{"/a100", 50}, {"/b100", 50}, {"/a300", 150}, {"/b300", 150},
-                                    {"/a200", 100}, {"/b200", 100}});
+    const TFileList totals = Files({{"/a100", 50},
+                                    {"/b100", 50},
+                                    {"/a300", 150},
+                                    {"/b300", 150},
+                                    {"/a200", 100},
+                                    {"/b200", 100}});
     for (std::int64_t all : {0, -5}) {
         const auto groups = GroupFiles(totals, cmSize, 2, all);
         ASSERT_EQ(groups.size(), 3u);
@@ -101,7 +115,8 @@ TEST_F(FindFileDuplicates_, ListsEveryGroupWithProgressEveryFifty) {
     EXPECT_EQ(Files.GroupCount(), 120);
     EXPECT_EQ(Files.ItemCount(), 240);
     EXPECT_EQ(Host.StatusesStartingWith(u"Listing file groups"),
-              (std::vector<Text>{u"Listing file groups (50/120)...", u"Listing file groups (100/120)..."}));
+              (std::vector<Text>{u"Listing file groups (50/120)...",
+                                 u"Listing file groups (100/120)..."}));
     EXPECT_EQ(Host.LastStatus(), u"Duplicate file groups populated.");
     EXPECT_EQ(Host.ProgressMax, 120);
     EXPECT_EQ(Host.ProgressPosition, 120);
@@ -137,9 +152,9 @@ TEST(FormatSizeMB, Table) {
     } cases[] = {
         {0, "0.00 MB"},
         {5000, "0.00 MB"},
-        {5242, "0.00 MB"},        // just below half a hundredth
-        {5243, "0.01 MB"},        // just above
-        {131072, "0.13 MB"},      // exactly 0.125: halves round up
+        {5242, "0.00 MB"},    // just below half a hundredth
+        {5243, "0.01 MB"},    // just above
+        {131072, "0.13 MB"},  // exactly 0.125: halves round up
         {1048576, "1.00 MB"},
         {1572864, "1.50 MB"},
         {3145728, "3.00 MB"},
@@ -155,7 +170,8 @@ TEST(FormatSizeMB, Table) {
 
 TEST(AddFileGroup, LayoutOfAGroup) {
     TMemoryResultList list{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TFileInfo a(T("/data/photos/a.jpg"), 1048576), b(T("/b.jpg"), 1048576), c(T("/x/c.jpg"), 1048576);
+    TFileInfo a(T("/data/photos/a.jpg"), 1048576), b(T("/b.jpg"), 1048576),
+        c(T("/x/c.jpg"), 1048576);
     int groupNo = 4;
     AddFileGroup(list, {&a, &b, &c}, 3145728, groupNo);
     EXPECT_EQ(groupNo, 5);
@@ -172,7 +188,8 @@ TEST(AddFileGroup, LayoutOfAGroup) {
     for (int i = 0; i < 3; ++i) {
         const TListItem& item = list.ItemAt(i);
         std::vector<std::string> row{U8(item.Caption)};
-        for (const Text& s : item.SubItems) row.push_back(U8(s));
+        for (const Text& s : item.SubItems)
+            row.push_back(U8(s));
         EXPECT_EQ(row, rows[i]);
         EXPECT_EQ(item.GroupId, 4);
         EXPECT_EQ(item.Checked, i != 0);

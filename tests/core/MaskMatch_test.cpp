@@ -25,17 +25,17 @@ TEST(TFileMask, Matching) {
         {"[!a-c]*", "date", true},
         {"[!a-c]*", "apple", false},
         {"[abc]", "B", true},
-        {"[-x]", "-", true},           // a "-" at the start is itself
-        {"[x-]", "-", true},           // and at the end
-        {"[c-a]x", "bx", false},       // a reversed range matches nothing
-        {"*?", "", true},              // "*?" behaves as "*"
+        {"[-x]", "-", true},      // a "-" at the start is itself
+        {"[x-]", "-", true},      // and at the end
+        {"[c-a]x", "bx", false},  // a reversed range matches nothing
+        {"*?", "", true},         // "*?" behaves as "*"
         {"a*?", "a", true},
         {"a*??", "a", true},
         {"a*b*c", "aXbYbZc", true},
         {"a*b*c", "aXbYbZ", false},
         {"*", "", true},
         {"?", "", false},
-        {"ä*", "Ä.txt", false},        // only ASCII letters are matched regardless of case
+        {"ä*", "Ä.txt", false},  // only ASCII letters are matched regardless of case
         {"ä*", "ä.txt", true},
         {"*.JPG", "x.jpg", true},
         {"[é]", "é", true},
@@ -49,8 +49,8 @@ TEST(TFileMask, Matching) {
 }
 
 TEST(TFileMask, IllegalOrMalformedMasksMatchNothing) {
-    for (const char* mask : {"sub\\*.txt", "sub/*.txt", "c:*", "<a>", "a|b", "\"a\"", "[abc",
-                             "[]", "[!]", "   ", "", "a\x01"}) {
+    for (const char* mask : {"sub\\*.txt", "sub/*.txt", "c:*", "<a>", "a|b", "\"a\"", "[abc", "[]",
+                             "[!]", "   ", "", "a\x01"}) {
         SCOPED_TRACE(mask);
         EXPECT_FALSE(TFileMask::Compile(T(mask)).has_value());
     }

@@ -32,18 +32,19 @@ TEST(ParseMasks, Table) {
         {"", {"*.*"}},
         {"  ; , | ;; ", {"*.*"}},
         {"\"*.txt\"", {"*.txt"}},
-        {"\"my file?.txt\",*.c", {"my file?.txt", "*.c"}},    // a separator inside quotes stays
-        {"\"a\"\"b\"", {"a\"b"}},                              // a doubled quote is one quote
-        {"\"*.x\"y,z", {"*.xy", "z"}},                         // text after the quote is appended
-        {"\"*.unterminated; b", {"*.unterminated; b"}},        // runs to the end
-        {"*.a,*.a", {"*.a", "*.a"}},                           // repeats stay
-        {"\t*.a\t", {"*.a"}},                                  // control characters are trimmed
-        {"\"  \",x", {"x"}},                                   // blank after trimming: dropped
+        {"\"my file?.txt\",*.c", {"my file?.txt", "*.c"}},  // a separator inside quotes stays
+        {"\"a\"\"b\"", {"a\"b"}},                           // a doubled quote is one quote
+        {"\"*.x\"y,z", {"*.xy", "z"}},                      // text after the quote is appended
+        {"\"*.unterminated; b", {"*.unterminated; b"}},     // runs to the end
+        {"*.a,*.a", {"*.a", "*.a"}},                        // repeats stay
+        {"\t*.a\t", {"*.a"}},                               // control characters are trimmed
+        {"\"  \",x", {"x"}},                                // blank after trimming: dropped
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.text);
         std::vector<Text> expected;
-        for (const char* m : c.masks) expected.push_back(T(m));
+        for (const char* m : c.masks)
+            expected.push_back(T(m));
         EXPECT_EQ(ParseMasks(T(c.text)), expected);
     }
 }
@@ -53,7 +54,8 @@ TEST(NormalizeFolder, WindowsRules) {
     const TFullPathFunction fullPath = [](const Text& path) {
         Text p = path;
         for (auto& c : p)
-            if (c == u'/') c = u'\\';
+            if (c == u'/')
+                c = u'\\';
         const std::size_t up = p.find(u"\\..");
         if (up != Text::npos) {
             const std::size_t prev = p.rfind(u'\\', up - 1);
@@ -135,7 +137,8 @@ TEST(SameFolderText, LetterCaseCountsOnlyOnPosix) {
 TEST(PathKey, LowerCasedOnWindowsExactOnPosix) {
     EXPECT_EQ(PathKey(u"C:\\Data\\A.TXT", TPathSyntax::Windows),
               PathKey(u"c:\\data\\a.txt", TPathSyntax::Windows));
-    EXPECT_NE(PathKey(u"/data/A.TXT", TPathSyntax::Posix), PathKey(u"/data/a.txt", TPathSyntax::Posix));
+    EXPECT_NE(PathKey(u"/data/A.TXT", TPathSyntax::Posix),
+              PathKey(u"/data/a.txt", TPathSyntax::Posix));
 }
 
 TEST(ReadWholeNumber, Table) {
@@ -144,9 +147,16 @@ TEST(ReadWholeNumber, Table) {
         std::int64_t minimum;
         std::int64_t value;
     } cases[] = {
-        {"12", 0, 12},       {"+7", 0, 7},       {"-5", 0, -5},        {"abc", 0, 0},
-        {"abc", 2, 2},       {"", 2, 2},         {"1.5", 0, 0},        {" 3", 0, 0},
-        {"-", 2, 2},         {"1048576", 0, 1048576},
+        {"12", 0, 12},
+        {"+7", 0, 7},
+        {"-5", 0, -5},
+        {"abc", 0, 0},
+        {"abc", 2, 2},
+        {"", 2, 2},
+        {"1.5", 0, 0},
+        {" 3", 0, 0},
+        {"-", 2, 2},
+        {"1048576", 0, 1048576},
         {"99999999999999999999999", 0, INT64_MAX},
     };
     for (const TCase& c : cases) {
@@ -196,6 +206,7 @@ TEST(TFileMap, GrowsPastItsReserveWithoutLosingEntries) {
         map.Add(files.back().get());
     }
     EXPECT_EQ(map.Count(), files.size());
-    for (const auto& file : files) ASSERT_EQ(map.Find(file->FullPath), file.get());
+    for (const auto& file : files)
+        ASSERT_EQ(map.Find(file->FullPath), file.get());
     EXPECT_EQ(map.Find(u"/f/20000"), nullptr);
 }

@@ -45,9 +45,8 @@ TEST(LowerCaseChar, SimpleOneToOneMapping) {
     const char16_t fullTableOnly[] = {u'\u1E9E', u'\u0130', u'\u2126', u'\u212A'};
     for (const auto& [upper, lower] : cases) {
         SCOPED_TRACE(static_cast<int>(upper));
-        if (RunningUnderWine() &&
-            std::find(std::begin(fullTableOnly), std::end(fullTableOnly), upper) !=
-                std::end(fullTableOnly))
+        if (RunningUnderWine() && std::find(std::begin(fullTableOnly), std::end(fullTableOnly),
+                                            upper) != std::end(fullTableOnly))
             continue;
         EXPECT_EQ(LowerCaseChar(upper), lower);
     }
@@ -81,16 +80,22 @@ TEST(CompareTextIgnoreCase, IsAConsistentCaseBlindOrder) {
         int Sign;
     };
     const TCase cases[] = {
-        {u"abc", u"ABC", 0},       {u"\u00C4rger", u"\u00E4RGER", 0},
-        {u"a", u"b", -1},          {u"B", u"a", 1},
-        {u"ab", u"abc", -1},       {u"", u"", 0},
-        {u"", u"a", -1},           {u"F|a.bin|0", u"F|A.BIN|0", 0},
+        {u"abc", u"ABC", 0},
+        {u"\u00C4rger", u"\u00E4RGER", 0},
+        {u"a", u"b", -1},
+        {u"B", u"a", 1},
+        {u"ab", u"abc", -1},
+        {u"", u"", 0},
+        {u"", u"a", -1},
+        {u"F|a.bin|0", u"F|A.BIN|0", 0},
         {u"\u03A3", u"\u03C3", 0},
 #ifdef _WIN32
         // The system's collation: ä sorts with a, final sigma is sigma.
-        {u"\u03C2", u"\u03C3", 0}, {u"Z", u"\u00E4", 1},
+        {u"\u03C2", u"\u03C3", 0},
+        {u"Z", u"\u00E4", 1},
 #else
-        {u"\u03C2", u"\u03C3", -1}, {u"Z", u"\u00E4", -1},
+        {u"\u03C2", u"\u03C3", -1},
+        {u"Z", u"\u00E4", -1},
 #endif
     };
     for (const TCase& c : cases) {
@@ -111,7 +116,7 @@ TEST(CompareTextIgnoreCase, SortsAsAStrictWeakOrder) {
     std::stable_sort(words.begin(), words.end(),
                      [](const Text& x, const Text& y) { return CompareTextIgnoreCase(x, y) < 0; });
 #ifdef _WIN32
-    const std::vector<Text> expected = {u"",  u"A",  u"a", u"\u00C4", u"\u00E4",
+    const std::vector<Text> expected = {u"",   u"A",  u"a", u"\u00C4", u"\u00E4",
                                         u"ab", u"AB", u"b", u"B"};
 #else
     const std::vector<Text> expected = {u"",  u"A", u"a",      u"ab",    u"AB",

@@ -15,7 +15,8 @@
 extern char** environ;
 
 std::string BinFolder() {
-    if (const char* bin = std::getenv("TWINSEEK_BIN")) return bin;
+    if (const char* bin = std::getenv("TWINSEEK_BIN"))
+        return bin;
     char self[4096];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     std::string path(self, n > 0 ? static_cast<std::size_t>(n) : 0);
@@ -43,14 +44,17 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
     std::vector<std::string> argStrings{BinFolder() + "/" + program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : argStrings) argv.push_back(a.data());
+    for (auto& a : argStrings)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+    for (char** e = environ; *e; ++e)
+        envStrings.emplace_back(*e);
     envStrings.insert(envStrings.end(), env.begin(), env.end());
     std::vector<char*> envp;
-    for (auto& e : envStrings) envp.push_back(e.data());
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
 
     posix_spawn_file_actions_t actions;

@@ -18,9 +18,9 @@ public:
     ~TTempTree();
     TTempTree(const TTempTree&) = delete;
     TTempTree& operator=(const TTempTree&) = delete;
-    const std::string& Root() const;                   // UTF-8, no trailing "/"
-    std::string Path(std::string_view rel) const;      // Root() + "/" + rel
-    Text TextPath(std::string_view rel) const;         // the same as Text (Utf8ToText)
+    const std::string& Root() const;               // UTF-8, no trailing "/"
+    std::string Path(std::string_view rel) const;  // Root() + "/" + rel
+    Text TextPath(std::string_view rel) const;     // the same as Text (Utf8ToText)
     // Path(rel) as Text with one trailing separator, the system's, as the scan writes folders.
     Text FolderText(std::string_view rel = {}) const;
     void File(std::string_view rel, std::string_view bytes);  // parents made as needed

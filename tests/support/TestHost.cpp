@@ -2,7 +2,9 @@
 
 #include "platform/Text.h"
 
-void TTestHost::SetStatus(const Text& text) { Statuses.push_back(text); }
+void TTestHost::SetStatus(const Text& text) {
+    Statuses.push_back(text);
+}
 
 void TTestHost::SetProgressMax(int maximum) {
     ProgressMax = maximum;
@@ -22,7 +24,8 @@ void TTestHost::SetMarqueeStyle(bool on) {
 void TTestHost::KeepResponsive() {
     ++KeepCalls;
     Events.push_back("keep");
-    if (OnKeep) OnKeep(*this);
+    if (OnKeep)
+        OnKeep(*this);
 }
 
 void TTestHost::SetBusy(bool busy) {
@@ -33,9 +36,14 @@ void TTestHost::SetBusy(bool busy) {
 std::vector<Text> TTestHost::StatusesStartingWith(TextView prefix) const {
     std::vector<Text> result;
     for (const Text& s : Statuses)
-        if (TextView(s).substr(0, prefix.size()) == prefix) result.push_back(s);
+        if (TextView(s).substr(0, prefix.size()) == prefix)
+            result.push_back(s);
     return result;
 }
 
-Text T(std::string_view utf8) { return Platform::Utf8ToText(utf8); }
-std::string U8(TextView text) { return Platform::TextToUtf8(text); }
+Text T(std::string_view utf8) {
+    return Platform::Utf8ToText(utf8);
+}
+std::string U8(TextView text) {
+    return Platform::TextToUtf8(text);
+}

@@ -334,9 +334,9 @@ TEST_F(ActionsTest, ExportWritesTheListThroughTheOneSaveDialog) {
     Form.DirsList().AddItem({u"3", {u"/x/say \"hi\", ok", u"1.50 MB"}, 3, false});
     answer = QString::fromStdString(Tree.Path("out/dirs.csv"));
     Form.btnExportDirs->click();
-    EXPECT_NE(
-        ReadWholeFile(Tree.Path("out/dirs.csv")).find("\"3\",\"/x/say \"\"hi\"\", ok\",\"1.50 MB\"\r\n"),
-        std::string::npos);
+    EXPECT_NE(ReadWholeFile(Tree.Path("out/dirs.csv"))
+                  .find("\"3\",\"/x/say \"\"hi\"\", ok\",\"1.50 MB\"\r\n"),
+              std::string::npos);
     Form.DirsList().ClearItems();
     Form.ExportFolderClones1->trigger();
     EXPECT_EQ(ReadWholeFile(Tree.Path("out/dirs.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");

@@ -1,10 +1,10 @@
 #include "platform/FileWrite.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 
 #include "platform/FileSystem.h"
 
@@ -21,11 +21,13 @@ namespace {
 void WriteWholeFile(const Text& path, std::string_view bytes) {
     const std::string name = TextToUtf8(path);
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) Fail("Cannot create file", name, errno);
+    if (fd < 0)
+        Fail("Cannot create file", name, errno);
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n < 0) {
             const int error = errno;
             ::close(fd);
@@ -33,7 +35,8 @@ void WriteWholeFile(const Text& path, std::string_view bytes) {
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::close(fd) != 0) Fail("Cannot write file", name, errno);
+    if (::close(fd) != 0)
+        Fail("Cannot write file", name, errno);
 }
 
 }  // namespace Platform
