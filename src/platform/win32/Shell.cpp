@@ -80,6 +80,29 @@ bool MoveToRecycleBin(const std::vector<Text>& paths) {
     return Win32::RecycleWithFlags(paths, FOF_ALLOWUNDO);
 }
 
+std::vector<TRecycleOutcome> MoveToRecycleBinEach(const std::vector<Text>& paths) {
+    // The shell answers for the request as a whole; what went is read from the disk.
+    const auto exists = [](const Text& path) {
+        const std::wstring longPath = Win32::LongPath(path);
+        return !longPath.empty() &&
+               ::GetFileAttributesW(longPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    std::vector<TRecycleOutcome> outcomes(paths.size());
+    std::vector<bool> existed(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        existed[i] = exists(paths[i]);
+    const bool all = MoveToRecycleBin(paths);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!existed[i])
+            outcomes[i].Reason = "does not exist";
+        else if (all || !exists(paths[i]))
+            outcomes[i].Moved = true;
+        else
+            outcomes[i].Reason = "the Recycle Bin request failed";
+    }
+    return outcomes;
+}
+
 void ShowInFileManager(TextView filePath) {
     const std::wstring parameters = Win32::SelectParameters(filePath);
     const HINSTANCE started = ::ShellExecuteW(nullptr, L"open", L"explorer.exe", parameters.c_str(),
