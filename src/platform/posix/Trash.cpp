@@ -160,14 +160,16 @@ std::string CutName(const std::string& text, std::size_t size) {
 }
 
 // The item's name in the trash: its own, or from the second try on with ".n" before the
-// extension; cut so that the info file's name still fits a folder entry.
+// extension; cut, keeping the extension, so that the info file's name still fits a folder.
 std::string TrashName(const std::string& name, int n) {
     constexpr std::size_t room = NAME_MAX - InfoSuffix.size();
+    constexpr std::size_t longestExtension = 16;
     const std::string number = n > 1 ? "." + Decimal(n) : std::string();
+    if (number.empty() && name.size() <= room)
+        return name;
     std::string stem = name, extension;
     const std::size_t dot = name.rfind('.');
-    if (n > 1 && dot != std::string::npos && dot > 0 &&
-        name.size() - dot + number.size() < room / 2) {
+    if (dot != std::string::npos && dot > 0 && name.size() - dot <= longestExtension) {
         stem = name.substr(0, dot);
         extension = name.substr(dot);
     }
@@ -237,18 +239,26 @@ bool IsOwnPrivateFolder(const struct stat& st) {
 bool OpenTrashPart(int dirFd, const std::string& name, bool own, TFd& fd, std::string& reason) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         fd = TFd(::openat(dirFd, name.c_str(), DirOpen | O_NOFOLLOW));
-        if (fd) {
-            struct stat st {};
-            if (::fstat(fd.Get(), &st) == 0 && S_ISDIR(st.st_mode) &&
-                (!own || IsOwnPrivateFolder(st)))
-                return true;
-            reason = name + " is not a folder of the user's own";
+        struct stat st {};
+        if (fd && ::fstat(fd.Get(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode))
+                break;
+            if (own && !IsOwnPrivateFolder(st)) {
+                reason = name + " belongs to another user or others may change it";
+                fd = TFd();
+                return false;
+            }
+            return true;
+        }
+        if (errno == ENOTDIR || errno == ELOOP)
+            break;
+        if (errno != ENOENT || (::mkdirat(dirFd, name.c_str(), 0700) != 0 && errno != EEXIST)) {
+            reason = name + " cannot be made: " + ErrorReason(errno);
+            fd = TFd();
             return false;
         }
-        if (errno != ENOENT || (::mkdirat(dirFd, name.c_str(), 0700) != 0 && errno != EEXIST))
-            break;
     }
-    reason = name + " cannot be made: " + ErrorReason(errno);
+    reason = name + " is a link or not a folder";
     fd = TFd();
     return false;
 }
