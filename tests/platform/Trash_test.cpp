@@ -27,6 +27,18 @@ namespace {
 
 using Platform::TRecycleOutcome;
 
+// The entries of a folder, "." and ".." left out; none when it cannot be listed.
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+                names.insert(entry->d_name);
+        ::closedir(dir);
+    }
+    return names;
+}
+
 // What a path holds, links not followed: kind, mode, bytes or target, and below a folder
 // everything in it, so that equal texts mean the same item came back.
 std::string Snapshot(const std::string& path) {
@@ -41,15 +53,8 @@ std::string Snapshot(const std::string& path) {
     }
     if (S_ISREG(st.st_mode))
         return "file " + mode + " " + ReadWholeFile(path);
-    std::set<std::string> names;
-    if (DIR* dir = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                names.insert(entry->d_name);
-        ::closedir(dir);
-    }
     std::string out = "folder " + mode + " {";
-    for (const std::string& name : names)
+    for (const std::string& name : Names(path))
         out += name + ": " + Snapshot(path + "/" + name) + "; ";
     return out + "}";
 }
@@ -101,17 +106,6 @@ TInfo ReadInfo(const std::string& infoFile) {
     info.Deleted = LocalTime(date.substr(0, date.size() - 1));
     info.WellFormed = info.Deleted != -1;
     return info;
-}
-
-std::set<std::string> Names(const std::string& folder) {
-    std::set<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
-                names.insert(entry->d_name);
-        ::closedir(dir);
-    }
-    return names;
 }
 
 // Puts the item of one info file back where Path= says (relative paths below top), as a
