@@ -440,8 +440,9 @@ TEST_F(TrashTest, AnItemOnAnotherMountGoesToThatMountsTrash) {
         EXPECT_EQ(ReadInfo(trash + "/info/x.txt.trashinfo").Path, "sub dir/x.txt");
         EXPECT_EQ(Restore(trash, "x.txt.trashinfo", top), top + "/sub dir/x.txt");
         EXPECT_EQ(Snapshot(top + "/sub dir/x.txt"), was);
-        if (c.Bind)
+        if (c.Bind) {
             EXPECT_EQ(ReadWholeFile(Tree.Path("bound/sub dir/x.txt")), "on another mount");
+        }
     }
 }
 

@@ -6,25 +6,24 @@
 // and exclusively, which claims the name; the rename never replaces what files/ holds
 // already. Nothing is copied and nothing is deleted: an item that cannot be renamed into a
 // trash stays where it is, and only the info file made for it is removed again.
+#include "platform/Shell.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <stdio.h>  // renameat2
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
-#include <charconv>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "platform/FileSystem.h"
-#include "platform/Shell.h"
+#include "platform/posix/MountPoints.h"
+#include "platform/posix/TrashInfo.h"
 
 namespace Platform {
 
@@ -36,7 +35,6 @@ constexpr int DirOpen = O_PATH | O_DIRECTORY | O_CLOEXEC;  // no read right need
 constexpr int DirOpen = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 #endif
 
-constexpr std::string_view InfoSuffix = ".trashinfo";
 // Candidate names tried for one item before the trash counts as full.
 constexpr int MaxNameTries = 100000;
 
@@ -59,12 +57,6 @@ public:
 private:
     int FFd = -1;
 };
-
-std::string Decimal(long long value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    return std::string(digits, end);
-}
 
 // English on purpose: strerror follows the user's locale once a toolkit has set it.
 std::string ErrorReason(int error) {
@@ -92,88 +84,8 @@ std::string ErrorReason(int error) {
         case EINVAL:
             return "it holds the trash folder";
         default:
-            return "system error " + Decimal(error);
+            return "system error " + DecimalText(error);
     }
-}
-
-// ---- What the info file says
-
-// Every byte but the unreserved ones and "/" as %XX, so that any name (spaces, "%", line
-// breaks, bytes that are not UTF-8) comes back exactly when the desktop decodes it.
-std::string EncodePath(std::string_view bytes) {
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        const bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
-                           (b >= '0' && b <= '9') || b == '-' || b == '.' || b == '_' || b == '~' ||
-                           b == '/';
-        if (plain) {
-            out += c;
-        } else {
-            out += '%';
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        }
-    }
-    return out;
-}
-
-void AppendPadded(std::string& out, int value, int width) {
-    const std::string digits = Decimal(value);
-    out.append(digits.size() < static_cast<std::size_t>(width) ? width - digits.size() : 0, '0');
-    out += digits;
-}
-
-// YYYY-MM-DDThh:mm:ss in local time.
-std::string DeletionDate(std::time_t when) {
-    std::tm local{};
-    ::localtime_r(&when, &local);
-    std::string out;
-    AppendPadded(out, local.tm_year + 1900, 4);
-    out += '-';
-    AppendPadded(out, local.tm_mon + 1, 2);
-    out += '-';
-    AppendPadded(out, local.tm_mday, 2);
-    out += 'T';
-    AppendPadded(out, local.tm_hour, 2);
-    out += ':';
-    AppendPadded(out, local.tm_min, 2);
-    out += ':';
-    AppendPadded(out, local.tm_sec, 2);
-    return out;
-}
-
-std::string InfoText(std::string_view path, std::time_t when) {
-    return "[Trash Info]\nPath=" + EncodePath(path) + "\nDeletionDate=" + DeletionDate(when) + "\n";
-}
-
-// At most size bytes of text, not cutting a UTF-8 sequence where it can help it.
-std::string CutName(const std::string& text, std::size_t size) {
-    if (text.size() <= size)
-        return text;
-    std::size_t cut = size;
-    for (int back = 0; back < 3 && cut > 1 && (text[cut] & 0xC0) == 0x80; ++back)
-        --cut;
-    return text.substr(0, cut);
-}
-
-// The item's name in the trash: its own, or from the second try on with ".n" before the
-// extension; cut, keeping the extension, so that the info file's name still fits a folder.
-std::string TrashName(const std::string& name, int n) {
-    constexpr std::size_t room = NAME_MAX - InfoSuffix.size();
-    constexpr std::size_t longestExtension = 16;
-    const std::string number = n > 1 ? "." + Decimal(n) : std::string();
-    if (number.empty() && name.size() <= room)
-        return name;
-    std::string stem = name, extension;
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0 && name.size() - dot <= longestExtension) {
-        stem = name.substr(0, dot);
-        extension = name.substr(dot);
-    }
-    return CutName(stem, room - number.size() - extension.size()) + number + extension;
 }
 
 // ---- The item
@@ -274,11 +186,6 @@ std::string WithoutTrailingSlashes(std::string path) {
     return path;
 }
 
-std::string ParentOf(const std::string& path) {
-    const std::size_t cut = path.rfind('/');
-    return cut == 0 || cut == std::string::npos ? "/" : path.substr(0, cut);
-}
-
 // $XDG_DATA_HOME/Trash, else ~/.local/share/Trash; empty without a home folder.
 std::string HomeTrashPath() {
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -301,19 +208,6 @@ std::string HomeTrashPath() {
     return (home == "/" ? "" : home) + "/.local/share/Trash";
 }
 
-// The file system a path is on, or would be on once made: that of its nearest existing
-// ancestor.
-std::optional<dev_t> DeviceOf(std::string path) {
-    for (;;) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) == 0)
-            return st.st_dev;
-        if ((errno != ENOENT && errno != ENOTDIR) || path == "/")
-            return std::nullopt;
-        path = ParentOf(path);
-    }
-}
-
 // Makes the folder and any missing folder above it, 0700 as the user's data folders are.
 bool MakeFolders(const std::string& path, int& error) {
     for (std::size_t i = path.find('/', 1);; i = path.find('/', i + 1)) {
@@ -325,44 +219,6 @@ bool MakeFolders(const std::string& path, int& error) {
         if (i == std::string::npos)
             return true;
     }
-}
-
-std::string Unescaped(std::string_view field) {
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const auto octal = [&](std::size_t at, char high) {
-            return at < field.size() && field[at] >= '0' && field[at] <= high;
-        };
-        if (field[i] == '\\' && octal(i + 1, '3') && octal(i + 2, '7') && octal(i + 3, '7')) {
-            out += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                     (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
-
-// The mount points of this process's view (fifth field of mountinfo), so that a bind
-// mount counts as a top folder although its file system goes on above it.
-std::set<std::string> MountPoints() {
-    std::set<std::string> points;
-    std::ifstream in("/proc/self/mountinfo");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::size_t start = 0;
-        for (int field = 0; field < 4 && start != std::string::npos; ++field) {
-            start = line.find(' ', start);
-            if (start != std::string::npos)
-                ++start;
-        }
-        if (start == std::string::npos)
-            continue;
-        const std::size_t end = line.find(' ', start);
-        points.insert(Unescaped(std::string_view(line).substr(start, end - start)));
-    }
-    return points;
 }
 
 // The top folder of the mount that holds the item, and the item's path relative to it.
@@ -383,15 +239,7 @@ bool LocateOnMount(const TItem& item, std::string& top, std::string& relative,
         reason = "its folder changed while it was being moved";
         return false;
     }
-    const std::set<std::string> mounts = MountPoints();
-    top = parent;
-    while (top != "/" && mounts.count(top) == 0) {
-        const std::string up = ParentOf(top);
-        struct stat st {};
-        if (::stat(up.c_str(), &st) != 0 || st.st_dev != item.Status.st_dev)
-            break;
-        top = up;
-    }
+    top = MountTopFolder(parent, item.Status.st_dev);
     relative = parent == top ? std::string() : parent.substr(top == "/" ? 1 : top.size() + 1);
     relative += (relative.empty() ? "" : "/") + item.Name;
     return true;
@@ -429,7 +277,7 @@ public:
                      ") cannot be opened: " + ErrorReason(errno);
             return nullptr;
         }
-        const std::string uid = Decimal(::geteuid());
+        const std::string uid = DecimalText(::geteuid());
         TTrashFolder trash;
         std::string why;
         const TFd shared(::openat(topFd.Get(), ".Trash", DirOpen | O_NOFOLLOW));
@@ -516,11 +364,11 @@ enum class TMove { Moved, OtherFileSystem, Failed };
 
 TMove MoveInto(const TItem& item, TTrashFolder& trash, const std::string& infoPath,
                std::string& reason) {
-    const std::string info = InfoText(infoPath, std::time(nullptr));
+    const std::string info = TrashInfoText(infoPath, std::time(nullptr));
     int& next = trash.NextTry[item.Name];
     for (int n = std::max(next, 1); n < MaxNameTries; ++n) {
-        const std::string name = TrashName(item.Name, n);
-        const std::string infoName = name + std::string(InfoSuffix);
+        const std::string name = TrashEntryName(item.Name, n);
+        const std::string infoName = name + ".trashinfo";
         const int fd = ::openat(trash.Info.Get(), infoName.c_str(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST)
