@@ -232,8 +232,8 @@ bool LocateOnMount(const TItem& item, std::string& top, std::string& relative,
     const std::string parent = resolved;
     std::free(resolved);
     // The folder the item is renamed from must be the one measured here.
-    struct stat byPath {
-    }, opened{};
+    struct stat byPath {};
+    struct stat opened {};
     if (::stat(parent.c_str(), &byPath) != 0 || ::fstat(item.ParentFd.Get(), &opened) != 0 ||
         byPath.st_dev != opened.st_dev || byPath.st_ino != opened.st_ino) {
         reason = "its folder changed while it was being moved";
