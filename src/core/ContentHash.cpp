@@ -16,23 +16,43 @@
 
 namespace {
 
-// Opens the file; nothing when the path is no file, which is only asked after a failed
-// open: the phase opens hundreds of thousands of files that are there.
-std::optional<Platform::TFileReader> OpenFile(const Text& path) {
+// The file the walk measured: swapped since (for a link, a hard link to another file, or
+// another file of the same size) or changed in size, it must not get a digest in its name.
+bool IsExpectedFile(const Platform::TFileStatus& now, const Platform::TFileStatus& expected) {
+    return now.IsRegular && now.Id == expected.Id && now.Size == expected.Size;
+}
+
+// Opens the file; nothing when the path is no file (with expected: no longer the one
+// expected), which is only asked after a failed open: the phase opens hundreds of thousands
+// of files that are there.
+std::optional<Platform::TFileReader> OpenFile(const Text& path,
+                                              const Platform::TFileStatus* expected) {
     try {
-        return std::optional<Platform::TFileReader>(std::in_place, path);
+        return std::optional<Platform::TFileReader>(
+            std::in_place, path,
+            expected ? Platform::TLinkRule::lrRefuse : Platform::TLinkRule::lrFollow);
     } catch (const Platform::EPlatformError&) {
-        if (!Platform::FileExists(path))
+        Platform::TFileStatus now;
+        const bool there = expected
+                               ? Platform::QueryFile(path, now) && IsExpectedFile(now, *expected)
+                               : Platform::FileExists(path);
+        if (!there)
             return std::nullopt;
         throw;
     }
 }
 
+// Whether the open file is the one expected; always when nothing is expected.
+bool OpenedExpectedFile(const Platform::TFileReader& file, const Platform::TFileStatus* expected) {
+    return expected == nullptr || IsExpectedFile(file.Status(), *expected);
+}
+
 }  // namespace
 
-std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path) {
-    std::optional<Platform::TFileReader> file = OpenFile(path);
-    if (!file)
+std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path,
+                                                       const Platform::TFileStatus* expected) {
+    std::optional<Platform::TFileReader> file = OpenFile(path, expected);
+    if (!file || !OpenedExpectedFile(*file, expected))
         return std::nullopt;
     Platform::TFileReader& reader = *file;
     Platform::TSha1 sha;
@@ -59,7 +79,8 @@ void HashOne(TFileInfo& file) {
     if (file.HasContentHash())
         return;
     try {
-        const auto digest = ComputeFileDigest(file.FullPath);
+        const Platform::TFileStatus expected{.Size = file.Size, .Id = file.Id, .IsRegular = true};
+        const auto digest = ComputeFileDigest(file.FullPath, &expected);
         if (digest)
             file.SetContentHash(*digest);
         else

@@ -10,6 +10,7 @@
 // record is freed while a worker still uses it.
 #include <optional>
 
+#include "platform/FileSystem.h"
 #include "platform/Sha1.h"
 #include "platform/Text.h"
 
@@ -21,7 +22,10 @@ class TScanEngine;
 Text ComputeFileHash(const Text& path);
 
 // The digest itself; nothing when no file exists at the path. Raises like ComputeFileHash.
-std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path);
+// With expected (the size and identity the walk found), the path is opened without following
+// a link and must still be that file; nothing when it is not.
+std::optional<Platform::TSha1Digest> ComputeFileDigest(
+    const Text& path, const Platform::TFileStatus* expected = nullptr);
 
 // Block size of the reads, chosen by benchmark.
 inline constexpr std::size_t HashBlockSize = 128 * 1024;

@@ -6,11 +6,15 @@
 // overlapping folder of the list) is kept as an alias of it; one that leads back into a
 // folder on the current walk path is a cycle and is not entered.
 //
-// Analysis lists every collected directory again and hashes the sorted set of its entries:
-// files by lower-cased name and size, subdirectories by name, signature and total size. Keys
-// are analysed longest first, so every directory comes after the directories below it; the
-// few that an alias makes depend on a shorter key are moved ahead of the directory that
-// needs them.
+// Analysis lists every collected directory again and hashes the sorted list of its entries:
+// files by lower-cased name and size, subdirectories by name, signature and total size. A
+// link to a folder, and any alias, is a link entry naming the directory it leads to, never
+// that directory's content, so a folder of links never equals the folders they point to.
+// Keys are analysed longest first, so every directory comes after the directories below it.
+//
+// A directory that cannot be listed, or one of whose entries cannot be measured or is
+// unknown, is incomplete: its entries include its own key, so its signature is its own, and
+// so is that of every directory above it. Such a directory is never a clone of anything.
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -30,18 +34,17 @@ using Platform::TFileId;
 using Platform::TListStatus;
 
 constexpr Platform::TPathSyntax Syntax = Platform::NativeSyntax;
-constexpr int CycleDir = -1;  // an alias that leads back up the walk
 
 const Text FilesAccessError = u"!FILES_ACCESS_ERROR!";
 const Text DirsAccessError = u"!DIRS_ACCESS_ERROR!";
 const Text UnknownChildSig = u"!UNKNOWN_CHILD_SIG!";
+const Text IncompleteMark = u"!INCOMPLETE!|";  // followed by the directory's key
 
 struct TDirNode {
     Text Key;
-    std::vector<int> Deps;  // directories whose signatures go into this one's entries
-    Text Signature;         // empty until analysed
+    Text Signature;  // empty until analysed
     std::int64_t Size = 0;
-    bool Finished = false;  // the collecting walk has left it
+    bool Incomplete = false;  // it, or a directory below it, could not be read whole
 };
 
 int ClampInt(std::size_t n) {
@@ -57,6 +60,17 @@ std::vector<Text> SubfolderNames(std::vector<TDirEntry>& entries) {
     std::sort(names.begin(), names.end(),
               [](const Text& a, const Text& b) { return CompareTextLess(a, b); });
     return names;
+}
+
+// The entry of a link (or another path) to the directory whose key is target: its name, then
+// where it leads. Below the folder that holds it, that is the path from the folder, so that
+// two copies of a tree with a link inside each stay equal; elsewhere it is the key itself.
+Text LinkEntry(const Text& folder, const Text& linkPath, const Text& target) {
+    const Text prefix = Platform::IncludeTrailingSeparator(folder, Syntax);
+    const bool below =
+        target != linkPath && target.size() > prefix.size() && target.starts_with(prefix);
+    return u"L|" + DirEntryName(linkPath, Syntax) + u'|' +
+           (below ? target.substr(prefix.size()) : target);
 }
 
 class TDirScan {
@@ -81,48 +95,19 @@ public:
         // A folder whose listing fails stays collected, without anything below it.
         if (status == TListStatus::lsOk)
             Walk(root, SubfolderNames(entries));
-        FNodes[root].Finished = true;
     }
 
-    // Longer keys first, then CompareText; a directory is moved ahead of every directory
-    // that needs its signature.
+    // Longer keys first, then CompareText: every directory after the directories below it.
     std::vector<int> AnalysisOrder() const {
-        std::vector<int> sorted(FNodes.size());
-        std::iota(sorted.begin(), sorted.end(), 0);
-        std::sort(sorted.begin(), sorted.end(), [this](int a, int b) {
+        std::vector<int> order(FNodes.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [this](int a, int b) {
             const Text& x = FNodes[a].Key;
             const Text& y = FNodes[b].Key;
             if (x.size() != y.size())
                 return x.size() > y.size();
             return CompareTextLess(x, y);
         });
-        // Depth-first placement of the dependencies; without aliases it keeps the order.
-        enum : char { New, Entered, Placed };
-        std::vector<char> state(FNodes.size(), New);
-        std::vector<int> order;
-        order.reserve(FNodes.size());
-        std::vector<std::pair<int, std::size_t>> stack;
-        for (const int start : sorted) {
-            if (state[start] != New)
-                continue;
-            state[start] = Entered;
-            stack.emplace_back(start, 0);
-            while (!stack.empty()) {
-                auto& [node, next] = stack.back();
-                const std::vector<int>& deps = FNodes[node].Deps;
-                if (next < deps.size()) {
-                    const int dep = deps[next++];
-                    if (state[dep] == New) {
-                        state[dep] = Entered;
-                        stack.emplace_back(dep, 0);
-                    }
-                    continue;
-                }
-                state[node] = Placed;
-                order.push_back(node);
-                stack.pop_back();
-            }
-        }
         return order;
     }
 
@@ -132,18 +117,26 @@ public:
         FEntries.clear();
         FListing.clear();
         std::int64_t total = 0;
-        if (Platform::ListFolderMeasured(dir.Key, FListing) == TListStatus::lsFailed) {
-            FListing.clear();
-            FEntries.push_back(FilesAccessError);
-            FEntries.push_back(DirsAccessError);
+        bool incomplete = false;
+        switch (Platform::ListFolderMeasured(dir.Key, FListing)) {
+            case TListStatus::lsOk:
+                break;
+            case TListStatus::lsDenied:
+                incomplete = true;  // not empty: its entries are unknown
+                break;
+            case TListStatus::lsFailed:
+                FListing.clear();
+                FEntries.push_back(FilesAccessError);
+                FEntries.push_back(DirsAccessError);
+                incomplete = true;
+                break;
         }
         for (const TDirEntry& entry : FListing) {
             if (entry.IsFolder)
                 continue;
-            const std::int64_t size =
-                entry.Measured
-                    ? entry.Status.Size
-                    : Platform::FileSize(Platform::JoinPath(dir.Key, entry.Name, Syntax));
+            std::int64_t size = 0;
+            if (!MeasuredSize(dir.Key, entry, size))
+                incomplete = true;  // in a folder that cannot be searched every size reads 0
             total += size;
             FEntries.push_back(u"F|" + Platform::LowerCase(entry.Name) + u'|' +
                                Platform::IntToText(size));
@@ -152,14 +145,24 @@ public:
             if (!entry.IsFolder)
                 continue;
             const Text childKey = Platform::JoinPath(dir.Key, entry.Name, Syntax);
-            const TDirNode* child = Lookup(childKey);
-            const bool known = child != nullptr && !child->Signature.empty();
-            const std::int64_t size = known ? child->Size : 0;
+            const int child = Lookup(childKey);
+            if (child >= 0 && (entry.IsLink || FNodes[child].Key != childKey)) {
+                FEntries.push_back(LinkEntry(dir.Key, childKey, FNodes[child].Key));
+                continue;
+            }
+            const TDirNode* node = child >= 0 ? &FNodes[child] : nullptr;
+            const bool known = node != nullptr && !node->Signature.empty();
+            // Not collected: made since, or it could not be listed then.
+            incomplete = incomplete || !known || node->Incomplete;
+            const std::int64_t size = known ? node->Size : 0;
             total += size;
             FEntries.push_back(u"D|" + DirEntryName(childKey, Syntax) + u'|' +
-                               (known ? child->Signature : UnknownChildSig) + u'|' +
+                               (known ? node->Signature : UnknownChildSig) + u'|' +
                                Platform::IntToText(size));
         }
+        if (incomplete)
+            FEntries.push_back(IncompleteMark + dir.Key);
+        dir.Incomplete = incomplete;
         dir.Signature = DirSignature(FEntries);
         dir.Size = total;
         result.Sizes.insert_or_assign(dir.Key, total);
@@ -181,6 +184,20 @@ private:
         return index;
     }
 
+    // The size of a file entry, measured through the listing or by its path; false when it
+    // cannot be measured.
+    static bool MeasuredSize(const Text& folder, const TDirEntry& entry, std::int64_t& size) {
+        if (entry.Measured) {
+            size = entry.Status.Size;
+            return true;
+        }
+        Platform::TFileStatus status;
+        if (!Platform::QueryFile(Platform::JoinPath(folder, entry.Name, Syntax), status))
+            return false;
+        size = status.Size;
+        return true;
+    }
+
     // Iterative, so that a deep tree cannot exhaust the stack.
     void Walk(int root, std::vector<Text> subfolders) {
         struct TFrame {
@@ -194,19 +211,14 @@ private:
         while (!stack.empty()) {
             TFrame& top = stack.back();
             if (top.Next == top.Subfolders.size()) {
-                FNodes[top.Node].Finished = true;
                 stack.pop_back();
                 continue;
             }
             const int parent = top.Node;
             const Text childKey =
                 Platform::JoinPath(FNodes[parent].Key, top.Subfolders[top.Next++], Syntax);
-            if (const auto known = FKeyIndex.find(childKey); known != FKeyIndex.end()) {
-                // A folder of the list met again inside another one.
-                if (FNodes[known->second].Finished)
-                    FNodes[parent].Deps.push_back(known->second);
-                continue;
-            }
+            if (FKeyIndex.count(childKey) != 0)
+                continue;  // a folder of the list met again inside another one
             entries.clear();
             TFileId id;
             const TListStatus status = Platform::ListFolder(childKey, entries, &id);
@@ -214,40 +226,31 @@ private:
                 continue;  // gone since its parent was listed
             const bool hasId = status == TListStatus::lsOk || Platform::QueryIdentity(childKey, id);
             if (hasId) {
+                // Another path to a collected directory, or back up the walk path (a cycle):
+                // never entered.
                 if (const auto seen = FById.find(id); seen != FById.end()) {
-                    const int target = seen->second;
-                    // Not finished means it is on the walk path: entering it would never end.
-                    if (FNodes[target].Finished) {
-                        FAliases.emplace(childKey, target);
-                        FNodes[parent].Deps.push_back(target);
-                    } else {
-                        FAliases.emplace(childKey, CycleDir);
-                    }
+                    FAliases.emplace(childKey, seen->second);
                     continue;
                 }
             }
             const int child = AddNode(childKey, hasId ? &id : nullptr);
-            FNodes[parent].Deps.push_back(child);
             if (status == TListStatus::lsOk)
                 stack.push_back(TFrame{child, SubfolderNames(entries)});
-            else
-                FNodes[child].Finished = true;  // cannot be opened: lists as empty
         }
     }
 
-    // The directory a subfolder path stands for, if it was collected under it or is an alias.
-    const TDirNode* Lookup(const Text& key) const {
-        int index = CycleDir;
-        if (const auto k = FKeyIndex.find(key); k != FKeyIndex.end())
-            index = k->second;
-        else if (const auto a = FAliases.find(key); a != FAliases.end())
-            index = a->second;
-        return index < 0 ? nullptr : &FNodes[index];
+    // The directory a subfolder path leads to: collected under it, or an alias; -1 if none.
+    int Lookup(const Text& path) const {
+        if (const auto k = FKeyIndex.find(path); k != FKeyIndex.end())
+            return k->second;
+        if (const auto a = FAliases.find(path); a != FAliases.end())
+            return a->second;
+        return -1;
     }
 
     std::vector<TDirNode> FNodes;
     std::unordered_map<Text, int> FKeyIndex;
-    std::unordered_map<Text, int> FAliases;  // another path to a collected directory, or a cycle
+    std::unordered_map<Text, int> FAliases;  // another path to a collected directory
     std::unordered_map<TFileId, int, Platform::TFileIdHash> FById;
     std::unordered_map<Text, std::size_t> FBucketIndex;  // signature to bucket
     std::vector<Text> FEntries;
@@ -283,14 +286,12 @@ Text DirEntryName(TextView path, Platform::TPathSyntax syntax) {
 }
 
 Text DirSignatureText(std::vector<Text>& entries) {
-    std::stable_sort(entries.begin(), entries.end(), [](const Text& a, const Text& b) {
-        return Platform::CompareTextIgnoreCase(a, b) < 0;
+    // The collation only orders: entries it calls equal (a.txt and A.txt, or ss and a sharp
+    // s) are different names and both count, in the order of their code units.
+    std::sort(entries.begin(), entries.end(), [](const Text& a, const Text& b) {
+        const int order = Platform::CompareTextIgnoreCase(a, b);
+        return order != 0 ? order < 0 : a < b;
     });
-    entries.erase(std::unique(entries.begin(), entries.end(),
-                              [](const Text& a, const Text& b) {
-                                  return Platform::CompareTextIgnoreCase(a, b) == 0;
-                              }),
-                  entries.end());
     std::size_t length = 0;
     for (const Text& entry : entries)
         length += entry.size() + 2;

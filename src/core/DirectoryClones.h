@@ -59,7 +59,8 @@ bool HasAncestorInGroup(TextView key, const std::unordered_set<Text>& acceptedKe
                         Platform::TPathSyntax syntax = Platform::NativeSyntax);
 
 // The signature text of an entry list: the entries in case-insensitive collation order,
-// an entry equal to an earlier one dropped, each followed by CR LF. Sorts entries in place.
+// entries the collation calls equal by their code units, none dropped, each followed by
+// CR LF. Sorts entries in place.
 Text DirSignatureText(std::vector<Text>& entries);
 // 40 lower-case hexadecimal digits of the SHA-1 of the signature text in UTF-8.
 Text DirSignature(std::vector<Text>& entries);

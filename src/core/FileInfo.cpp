@@ -22,6 +22,7 @@ TFileInfo::TFileInfo(Text aPath, Platform::TFileId* id)
     Platform::TFileStatus status;
     if (Platform::QueryFile(FullPath, status)) {
         Size = status.Size;
+        Id = status.Id;
         if (id)
             *id = status.Id;
     }

@@ -6,6 +6,15 @@ char16_t Fold(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
 }
 
+// The same letter in the other case; any other character itself.
+char16_t OtherCase(char16_t c) {
+    if (c >= u'A' && c <= u'Z')
+        return c + (u'a' - u'A');
+    if (c >= u'a' && c <= u'z')
+        return c - (u'a' - u'A');
+    return c;
+}
+
 bool IsIllegalInName(char16_t c) {
     return c < 32 || c == u'"' || c == u'/' || c == u':' || c == u'<' || c == u'>' || c == u'\\' ||
            c == u'|';
@@ -53,8 +62,11 @@ std::optional<TFileMask> TFileMask::Compile(TextView mask) {
                 set.Negated = true;
                 body.remove_prefix(1);
             }
-            if (body.empty())
+            // Empty, or a range with no start character.
+            if (body.empty() || body[0] == u'-')
                 return std::nullopt;
+            // Members as written: a range holds the code units between its ends, so [0-Z]
+            // holds no "_"; the letters of the name fold when they are matched.
             for (std::size_t k = 0; k < body.size(); ++k) {
                 if (body[k] > 255)
                     return std::nullopt;
@@ -62,12 +74,11 @@ std::optional<TFileMask> TFileMask::Compile(TextView mask) {
                 if (isRange) {
                     if (body[k + 2] > 255)
                         return std::nullopt;
-                    const char16_t from = Fold(body[k]), to = Fold(body[k + 2]);
-                    for (unsigned u = from; u <= to; ++u)
+                    for (unsigned u = body[k]; u <= body[k + 2]; ++u)
                         set.Members.set(u);
                     k += 2;
                 } else {
-                    set.Members.set(Fold(body[k]));
+                    set.Members.set(body[k]);
                 }
             }
             result.FSets.push_back(set);
@@ -88,7 +99,7 @@ bool TFileMask::TokenMatches(const TToken& token, char16_t c) const {
             return true;
         case TKind::Set: {
             const TSet& set = FSets[token.SetIndex];
-            const bool member = c <= 255 && set.Members.test(Fold(c));
+            const bool member = c <= 255 && (set.Members.test(c) || set.Members.test(OtherCase(c)));
             return member != set.Negated;
         }
         case TKind::AnyRun:

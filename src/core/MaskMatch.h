@@ -23,7 +23,7 @@ private:
         int SetIndex = -1;  // Set
     };
     struct TSet {
-        std::bitset<256> Members;  // folded
+        std::bitset<256> Members;  // as written
         bool Negated = false;
     };
 

@@ -39,40 +39,46 @@ bool IsSeparator(char16_t c) {
     return c == u',' || c == u';' || c == u' ' || c == u'|';
 }
 
+// A piece that begins with a double quote loses it and its matching one (a doubled quote
+// inside stands for one; unterminated, it runs to the end of the piece); what follows the
+// closing quote stays. A quote anywhere else is an ordinary character.
+Text Unquote(TextView piece) {
+    if (piece.empty() || piece[0] != u'"')
+        return Text(piece);
+    Text text;
+    std::size_t i = 1;
+    while (i < piece.size()) {
+        if (piece[i] == u'"') {
+            if (i + 1 < piece.size() && piece[i + 1] == u'"') {
+                text += u'"';
+                i += 2;
+                continue;
+            }
+            ++i;
+            break;
+        }
+        text += piece[i++];
+    }
+    text += piece.substr(i);
+    return text;
+}
+
 }  // namespace
 
 std::vector<Text> ParseMasks(TextView maskText) {
     std::vector<Text> masks;
-    std::size_t i = 0;
-    const std::size_t n = maskText.size();
-    while (i <= n) {
-        // One piece: up to the next separator outside double quotes. A quoted run loses its
-        // quotes, a doubled quote inside it stands for one, and an unterminated quote runs
-        // to the end.
-        Text piece;
-        while (i < n && !IsSeparator(maskText[i])) {
-            if (maskText[i] == u'"') {
-                ++i;
-                while (i < n) {
-                    if (maskText[i] == u'"') {
-                        if (i + 1 < n && maskText[i + 1] == u'"') {
-                            piece += u'"';
-                            i += 2;
-                            continue;
-                        }
-                        ++i;
-                        break;
-                    }
-                    piece += maskText[i++];
-                }
-            } else {
-                piece += maskText[i++];
-            }
-        }
+    // Every separator separates, inside quotes too: no mask holds a space.
+    for (std::size_t start = 0;;) {
+        std::size_t end = start;
+        while (end < maskText.size() && !IsSeparator(maskText[end]))
+            ++end;
+        const Text piece = Unquote(maskText.substr(start, end - start));
         const TextView trimmed = Trim(piece);
         if (!trimmed.empty())
             masks.emplace_back(trimmed);
-        ++i;  // past the separator, or past the end
+        if (end == maskText.size())
+            break;
+        start = end + 1;
     }
     if (masks.empty())
         masks.emplace_back(u"*.*");

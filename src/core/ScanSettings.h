@@ -30,7 +30,8 @@ inline constexpr std::int64_t MaxGroupsLimit = 1000000;
 inline constexpr std::int64_t MinGroupSizeLow = 2;
 inline constexpr std::int64_t MinGroupSizeHigh = 1000;
 
-// Splits the mask text at ";", " ", "|" and ","; quotes, trimming, "*.*" when nothing is left.
+// Splits the mask text at every ";", " ", "|" and ","; a piece that begins with a double
+// quote loses its quotes; trimming; "*.*" when nothing is left.
 std::vector<Text> ParseMasks(TextView maskText);
 
 using TFullPathFunction = std::function<Text(const Text&)>;

@@ -86,15 +86,23 @@ Text ExecutableDir();
 // The user's folder for temporary files, without a trailing separator.
 Text TempDir();
 
+enum class TLinkRule {
+    lrFollow,  // a link opens the file it leads to
+    lrRefuse,  // a link is not opened: the open fails (Windows: a link or junction)
+};
+
 // A file opened for reading only, shared with other readers and writers.
 class TFileReader {
 public:
-    explicit TFileReader(const Text& path);  // raises EPlatformError
+    // Raises EPlatformError.
+    explicit TFileReader(const Text& path, TLinkRule links = TLinkRule::lrFollow);
     ~TFileReader();
     TFileReader(const TFileReader&) = delete;
     TFileReader& operator=(const TFileReader&) = delete;
     // Reads up to size bytes; 0 at the end of the file. Raises EPlatformError.
     std::size_t Read(void* buffer, std::size_t size);
+    // Size and identity of the open file itself, whatever its path leads to now. Raises.
+    TFileStatus Status() const;
 
 private:
     Text FPath;

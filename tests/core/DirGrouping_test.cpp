@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
 #include <stdexcept>
 
 #include "core/DirectoryClones.h"
@@ -103,6 +107,31 @@ TEST(HasAncestorInGroup, UpToTheRootNeverItself) {
     }
 }
 
+// Each listed group as its header followed by its rows' directories, relative to the tree.
+std::vector<Strings> ListedIn(const TMemoryResultList& dirs, const TTempTree& tree) {
+    std::vector<Strings> groups;
+    for (int g = 0; g < dirs.GroupCount(); ++g) {
+        Strings group{U8(dirs.GroupAt(g).Header)};
+        for (int i = 0; i < dirs.ItemCount(); ++i)
+            if (dirs.ItemAt(i).GroupId == dirs.GroupAt(g).GroupId)
+                group.push_back(ForwardSlashes(
+                    U8(dirs.ItemAt(i).SubItems.at(0)).substr(tree.Root().size() + 1)));
+        groups.push_back(group);
+    }
+    return groups;
+}
+
+// Groups one line each, a blank line after each group.
+std::string GroupsText(const std::vector<Strings>& groups) {
+    std::string text;
+    for (const Strings& group : groups) {
+        for (const std::string& line : group)
+            text += line + '\n';
+        text += '\n';
+    }
+    return text;
+}
+
 class DirGrouping : public TEngineTest {
 protected:
     void SetFolders(std::initializer_list<std::string_view> rels) {
@@ -111,22 +140,7 @@ protected:
             Host.Settings.Folders.push_back(Tree.FolderText(rel));
     }
 
-    std::string Rel(const Text& path) const {
-        return ForwardSlashes(U8(path).substr(Tree.Root().size() + 1));
-    }
-
-    // Each listed group as its header followed by its rows' directories, relative to the tree.
-    std::vector<Strings> Listed() const {
-        std::vector<Strings> groups;
-        for (int g = 0; g < Dirs.GroupCount(); ++g) {
-            Strings group{U8(Dirs.GroupAt(g).Header)};
-            for (int i = 0; i < Dirs.ItemCount(); ++i)
-                if (Dirs.ItemAt(i).GroupId == Dirs.GroupAt(g).GroupId)
-                    group.push_back(Rel(Dirs.ItemAt(i).SubItems.at(0)));
-            groups.push_back(group);
-        }
-        return groups;
-    }
+    std::vector<Strings> Listed() const { return ListedIn(Dirs, Tree); }
 
     // Three identical trees: 100 bytes and S with 50 bytes each.
     void ThreeTrees() {
@@ -214,31 +228,134 @@ TEST_F(DirGrouping, AncestorRuleAndTies) {
     EXPECT_EQ(groups[2].Dirs, (std::vector<Text>{u"/r/a2", u"/r/B"}));
 }
 
-TEST_F(DirGrouping, VanishedDirectoriesGroupWithoutTheirInnerOnes) {
-    Tree.File("R/A/B/f", "x");
-    Tree.File("R/C/D/f", "y");
-    Tree.File("R/E/F/f", "z");
-    SetFolders({"R"});
-    Host.OnKeep = [&](TTestHost& h) {
-        if (h.LastStatus() == u"Analyzing directories (0/7)...") {
-            Tree.Remove("R/A");
-            Tree.Remove("R/C");
-            Tree.Remove("R/E/F");
-        }
+// Folders that only look alike never form a group: each case builds a tree below S in which
+// folders that would have shared a signature must stay apart, beside a pair that does group.
+TEST_F(DirGrouping, NoFalseFolderClones) {
+    struct {
+        const char* Name;
+        std::function<void(TTempTree&)> Build;
+        Strings Vanish;  // removed when the analysis starts
+        bool Denied;     // scanned where TTempTree::Deny shuts folders off
+        std::vector<Strings> Groups;
+    } cases[] = {
+        {"an unreadable folder is not an empty one, nor like another unreadable one",
+         [](TTempTree& t) {
+             t.File("S/closed/inner/f", "data");
+             t.File("S/closed2/g", "more data");
+             t.Folder("S/empty1");
+             t.Folder("S/empty2");
+             t.Deny("S/closed");
+             t.Deny("S/closed2");
+         },
+         {},
+         true,
+         {{"Group 1 (0.00 MB)", "S/empty1", "S/empty2"}}},
+        {"folders that vanished are not alike",
+         [](TTempTree& t) {
+             t.File("S/A/B/f", "x");
+             t.File("S/C/f", "y");
+             t.File("S/K1/f", "k");
+             t.File("S/K2/f", "k");
+         },
+         {"S/A", "S/C"},
+         false,
+         {{"Group 1 (0.00 MB)", "S/K1", "S/K2"}}},
+#ifndef _WIN32
+        {"in folders that cannot be searched no size is known",
+         [](TTempTree& t) {
+             t.SizedFile("S/big/data.bin", 300 * 1024);
+             t.File("S/small/data.bin", "7 bytes");
+             t.File("S/K1/f", "k");
+             t.File("S/K2/f", "k");
+             for (const char* rel : {"S/big", "S/small"})
+                 ASSERT_EQ(::chmod(t.Path(rel).c_str(), 0444), 0);
+         },
+         {},
+         true,
+         {{"Group 1 (0.00 MB)", "S/K1", "S/K2"}}},
+        {"names equal in all but letter case are two entries",
+         [](TTempTree& t) {
+             for (const char* dir : {"S/X", "S/Z"}) {
+                 t.File(std::string(dir) + "/a.txt", "12345");
+                 t.File(std::string(dir) + "/A.txt", "12345");
+             }
+             t.File("S/Y/a.txt", "12345");
+         },
+         {},
+         false,
+         {{"Group 1 (0.00 MB)", "S/X", "S/Z"}}},
+        {"a folder of links is not the folder they lead to; copies with a link inside are",
+         [](TTempTree& t) {
+             t.SizedFile("S/P1/docs/f", 30);
+             t.Link("S/P2/docs", "../P1/docs");
+             t.SizedFile("S/P3/docs/f", 30);
+             t.SizedFile("S/Q1/d/f", 10);
+             t.Link("S/Q1/ln", "d");
+             t.SizedFile("S/Q2/d/f", 10);
+             t.Link("S/Q2/ln", "d");
+         },
+         {},
+         false,
+         {{"Group 1 (0.00 MB)", "S/P1", "S/P3"},
+          {"Group 2 (0.00 MB)", "S/P1/docs", "S/P3/docs"},
+          {"Group 3 (0.00 MB)", "S/Q1", "S/Q2"},
+          {"Group 4 (0.00 MB)", "S/Q1/d", "S/Q2/d"}}},
+#endif
     };
-    FindDirectoryDuplicates(Engine);
-    // A, A/B, C, C/D and E/F share the error signature; E/F stays as E is not in the group.
-    EXPECT_EQ(Listed(), (std::vector<Strings>{{"Group 1 (0.00 MB)", "R/A", "R/C", "R/E/F"}}));
-
-    // A and A/B alone: A/B is left out, and the group is too small.
-    Tree.File("R/A/B/f", "x");
-    Host.OnKeep = [&](TTestHost& h) {
-        if (h.LastStatus() == u"Analyzing directories (0/4)...")
-            Tree.Remove("R/A");
-    };
-    FindDirectoryDuplicates(Engine);
-    EXPECT_EQ(Dirs.GroupCount(), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempTree tree;
+        c.Build(tree);
+        const Text folder = tree.FolderText("S");
+        // The groups go through a file: a body run as another user returns only a number.
+        tree.Folder("out");
+        ASSERT_EQ(::chmod(tree.Path("out").c_str(), 0777), 0);
+        const std::string out = tree.Path("out/listed");
+        const auto scan = [&] {
+            TTestHost host;
+            host.Settings.Folders = {folder};
+            host.OnKeep = [&](TTestHost& h) {
+                if (h.LastStatus().starts_with(u"Analyzing directories (0/"))
+                    for (const std::string& rel : c.Vanish)
+                        tree.Remove(rel);
+            };
+            TMemoryResultList files, dirs{{u"Group", u"Directory", u"Size"}};
+            TScanEngine engine(host, files, dirs);
+            FindDirectoryDuplicates(engine);
+            std::ofstream listed(out, std::ios::binary);
+            listed << GroupsText(ListedIn(dirs, tree));
+            return listed.good() ? 0 : 1;
+        };
+        ASSERT_EQ(c.Denied ? RunWhereDenied(scan) : scan(), 0);
+        EXPECT_EQ(ReadWholeFile(out), GroupsText(c.Groups));
+    }
 }
+
+#ifndef _WIN32
+// A second path to a collected directory that is no link (a bind mount) is no content of
+// the folder that holds it either: P2 only shows P1's docs.
+TEST_F(DirGrouping, SecondPathToACollectedDirectoryIsNoContent) {
+    Tree.SizedFile("S/P1/docs/f", 30);
+    Tree.Folder("S/P2/docs");
+    Tree.SizedFile("S/P3/docs/f", 30);
+    SetFolders({"S"});
+    const std::string source = Tree.Path("S/P1/docs"), target = Tree.Path("S/P2/docs");
+    if (RunWithBindMount(source, target, [] { return 0; }) != 0)
+        GTEST_SKIP() << "this system does not let a test mount a folder";
+    const std::string out = Tree.Path("listed");
+    const int result = RunWithBindMount(source, target, [&] {
+        if (ReadWholeFile(target + "/f").size() != 30)
+            return 2;  // the mount is not there
+        FindDirectoryDuplicates(Engine);
+        std::ofstream listed(out, std::ios::binary);
+        listed << GroupsText(Listed());
+        return listed.good() ? 0 : 1;
+    });
+    ASSERT_EQ(result, 0);
+    EXPECT_EQ(ReadWholeFile(out), GroupsText({{"Group 1 (0.00 MB)", "S/P1", "S/P3"},
+                                              {"Group 2 (0.00 MB)", "S/P1/docs", "S/P3/docs"}}));
+}
+#endif
 
 TEST_F(DirGrouping, DirectoryNeverGroupedWithItself) {
     Tree.File("R/A/f", "12");

@@ -25,10 +25,22 @@ TEST(TFileMask, Matching) {
         {"[!a-c]*", "date", true},
         {"[!a-c]*", "apple", false},
         {"[abc]", "B", true},
-        {"[-x]", "-", true},      // a "-" at the start is itself
-        {"[x-]", "-", true},      // and at the end
+        {"[x-]", "-", true},      // a "-" at the end is itself
         {"[c-a]x", "bx", false},  // a reversed range matches nothing
-        {"*?", "", true},         // "*?" behaves as "*"
+        // A range holds the code units between its ends as written; the name's letters fold.
+        {"[0-Z]", "_", false},
+        {"[0-Z]", "5", true},
+        {"[0-Z]", "Q", true},
+        {"[0-Z]", "q", true},
+        {"[0-Z]", "[", false},
+        {"[Z-a]", "_", true},
+        {"[Z-a]", "A", true},
+        {"[Z-a]", "y", false},
+        {"[!0-Z]", "_", true},
+        {"[!0-Z]", "q", false},
+        {"[a-Z]", "a", false},  // reversed as written, though not once folded
+        {"[È]", "è", false},    // only ASCII letters fold
+        {"*?", "", true},       // "*?" behaves as "*"
         {"a*?", "a", true},
         {"a*??", "a", true},
         {"a*b*c", "aXbYbZc", true},
@@ -50,7 +62,7 @@ TEST(TFileMask, Matching) {
 
 TEST(TFileMask, IllegalOrMalformedMasksMatchNothing) {
     for (const char* mask : {"sub\\*.txt", "sub/*.txt", "c:*", "<a>", "a|b", "\"a\"", "[abc", "[]",
-                             "[!]", "   ", "", "a\x01"}) {
+                             "[!]", "   ", "", "a\x01", "[-x]", "[!-x]", "a[-]"}) {
         SCOPED_TRACE(mask);
         EXPECT_FALSE(TFileMask::Compile(T(mask)).has_value());
     }

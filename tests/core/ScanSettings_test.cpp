@@ -32,13 +32,16 @@ TEST(ParseMasks, Table) {
         {"", {"*.*"}},
         {"  ; , | ;; ", {"*.*"}},
         {"\"*.txt\"", {"*.txt"}},
-        {"\"my file?.txt\",*.c", {"my file?.txt", "*.c"}},  // a separator inside quotes stays
-        {"\"a\"\"b\"", {"a\"b"}},                           // a doubled quote is one quote
-        {"\"*.x\"y,z", {"*.xy", "z"}},                      // text after the quote is appended
-        {"\"*.unterminated; b", {"*.unterminated; b"}},     // runs to the end
-        {"*.a,*.a", {"*.a", "*.a"}},                        // repeats stay
-        {"\t*.a\t", {"*.a"}},                               // control characters are trimmed
-        {"\"  \",x", {"x"}},                                // blank after trimming: dropped
+        // Every separator separates, inside quotes too; a piece without an opening quote
+        // keeps its quotes (an illegal mask character).
+        {"\"my file?.txt\",*.c", {"my", "file?.txt\"", "*.c"}},
+        {"\"a\"\"b\"", {"a\"b"}},                          // a doubled quote is one quote
+        {"\"*.x\"y,z", {"*.xy", "z"}},                     // text after the quote is appended
+        {"\"*.unterminated; b", {"*.unterminated", "b"}},  // runs to the end of the piece
+        {"a\"b\",\t\"c\"", {"a\"b\"", "\"c\""}},           // a quote after the start stays
+        {"*.a,*.a", {"*.a", "*.a"}},                       // repeats stay
+        {"\t*.a\t", {"*.a"}},                              // control characters are trimmed
+        {"\"  \",x", {"x"}},                               // blank after trimming: dropped
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.text);

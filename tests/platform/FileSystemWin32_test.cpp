@@ -132,6 +132,12 @@ TEST(WindowsFileSystem, HardLinksShareOneIdentity) {
     ASSERT_EQ(ListFolderMeasured(tree.TextPath("y"), entries), TListStatus::lsOk);
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].Status.Id, original);
+    // An open file tells the identity the walk measured.
+    TFileReader reader(tree.TextPath("y/hard.txt"), TLinkRule::lrRefuse);
+    const TFileStatus open = reader.Status();
+    EXPECT_TRUE(open.IsRegular);
+    EXPECT_EQ(open.Size, 5);
+    EXPECT_EQ(open.Id, original);
 }
 
 TEST(WindowsFileSystem, ListingOfWhatIsNoFolderFails) {

@@ -232,6 +232,24 @@ TEST_F(FileSystem, ReaderReadsInBlocksAndRefusesWhatIsNoFile) {
     }
 }
 
+TEST_F(FileSystem, ReaderRefusesALinkWhenAskedAndTellsWhatItOpened) {
+    for (const char* rel : {"to-file", "to-sub", "broken"}) {
+        SCOPED_TRACE(rel);
+        EXPECT_THROW(TFileReader(Tree.TextPath(rel), TLinkRule::lrRefuse), EPlatformError);
+    }
+    TFileStatus file;
+    ASSERT_TRUE(QueryFile(Tree.TextPath("file.txt"), file));
+    EXPECT_EQ(TFileReader(Tree.TextPath("to-file")).Status().Id, file.Id);  // followed
+    // The open file itself, also once another file has taken its name.
+    TFileReader reader(Tree.TextPath("file.txt"), TLinkRule::lrRefuse);
+    Tree.File("other", "1234567");
+    ASSERT_EQ(::rename(Tree.Path("other").c_str(), Tree.Path("file.txt").c_str()), 0);
+    const TFileStatus open = reader.Status();
+    EXPECT_TRUE(open.IsRegular);
+    EXPECT_EQ(open.Size, 5);
+    EXPECT_EQ(open.Id, file.Id);
+}
+
 TEST_F(FileSystem, UnreadableFileRaisesOnOpen) {
     ::chmod(Tree.Path("file.txt").c_str(), 0);
     const Text path = Tree.TextPath("file.txt");

@@ -3,6 +3,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -177,7 +179,10 @@ int RunWhereDenied(const std::function<int()>& body) {
     return RunAsNobody(body);
 }
 
-int RunAsNobody(const std::function<int()>& body) {
+namespace {
+
+// Runs body in a child process after prepare has succeeded there; body's value, or -1.
+int RunInChild(const std::function<bool()>& prepare, const std::function<int()>& body) {
     int channel[2];
     if (::pipe(channel) != 0)
         return -1;
@@ -189,9 +194,7 @@ int RunAsNobody(const std::function<int()>& body) {
     }
     if (child == 0) {
         ::close(channel[0]);
-        constexpr uid_t nobody = 65534;
-        if (RunningAsRoot() &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+        if (!prepare())
             ::_exit(1);
         int result = -1;
         try {
@@ -221,4 +224,30 @@ int RunAsNobody(const std::function<int()>& body) {
     }
     const bool clean = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return clean && got == sizeof result ? result : -1;
+}
+
+}  // namespace
+
+int RunAsNobody(const std::function<int()>& body) {
+    return RunInChild(
+        [] {
+            constexpr uid_t nobody = 65534;
+            return !RunningAsRoot() ||
+                   (::setgroups(0, nullptr) == 0 && ::setgid(nobody) == 0 && ::setuid(nobody) == 0);
+        },
+        body);
+}
+
+int RunWithBindMount(std::string_view source, std::string_view target,
+                     const std::function<int()>& body) {
+    const std::string from(source), onto(target);
+    return RunInChild(
+        [&] {
+            // A mount namespace of the child's own: the mount ends with the child, and no
+            // other process sees it.
+            return ::unshare(CLONE_NEWNS) == 0 &&
+                   ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                   ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
+        },
+        body);
 }

@@ -59,6 +59,14 @@ bool RunningAsRoot();
 // unprivileged already: its child keeps the test's own user.
 int RunAsNobody(const std::function<int()>& body);
 
+#ifndef _WIN32
+// Runs body in a child process that sees the folder source also at target (a bind mount, in
+// a mount namespace of the child's own). Returns body's value, or -1 as RunAsNobody does,
+// also when the system does not let the child mount.
+int RunWithBindMount(std::string_view source, std::string_view target,
+                     const std::function<int()>& body);
+#endif
+
 // Runs body where what TTempTree::Deny shut off cannot be opened: as the user nobody on
 // POSIX (root opens anything); on Windows in this process, which the holding handle shuts
 // out like any other. Returns body's value, or -1 as RunAsNobody does.

@@ -27,6 +27,14 @@ TFileId IdOf(const struct stat& st) {
                    .IndexLow = static_cast<std::uint64_t>(st.st_ino)};
 }
 
+TFileStatus StatusOf(const struct stat& st) {
+    TFileStatus status;
+    status.IsRegular = S_ISREG(st.st_mode);
+    status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
+    status.Id = IdOf(st);
+    return status;
+}
+
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -56,9 +64,7 @@ bool StatusAt(int dirFd, const char* name, TFileStatus& status) {
     struct stat st;
     if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    status.IsRegular = S_ISREG(st.st_mode);
-    status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
-    status.Id = IdOf(st);
+    status = StatusOf(st);
     return true;
 }
 
@@ -208,11 +214,12 @@ Text TempDir() {
     return Utf8ToText(folder);
 }
 
-TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
+TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHandle(-1) {
     const std::string name = TextToUtf8(path);
     // Non-blocking, so that opening a pipe cannot hang; what is opened is only ever a
     // regular file, for which the flag changes nothing (Read clears it if it ever does).
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK |
+                                            (links == TLinkRule::lrRefuse ? O_NOFOLLOW : 0));
     if (fd < 0)
         Fail("Cannot open file", name, errno);
     struct stat st;
@@ -234,6 +241,13 @@ TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
 TFileReader::~TFileReader() {
     if (FHandle >= 0)
         ::close(static_cast<int>(FHandle));
+}
+
+TFileStatus TFileReader::Status() const {
+    struct stat st;
+    if (::fstat(static_cast<int>(FHandle), &st) != 0)
+        Fail("Cannot query file", TextToUtf8(FPath), errno);
+    return StatusOf(st);
 }
 
 std::size_t TFileReader::Read(void* buffer, std::size_t size) {

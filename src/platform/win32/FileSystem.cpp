@@ -195,19 +195,23 @@ TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entri
     return FindList(dir, entries, folderId);
 }
 
-bool QueryFile(const Text& path, TFileStatus& status) {
-    if (path.empty())
+namespace {
+
+// Whether an open handle is a link or junction itself (opened with its reparse point).
+bool IsLinkHandle(HANDLE h, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
         return false;
-    const THandle h = OpenForAttributes(LongPath(path), false);
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    return ::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+           Win32::IsLinkTag(tag.ReparseTag);
+}
+
+// What QueryFile gives, of an open handle.
+bool StatusOf(HANDLE h, TFileStatus& status) {
     BY_HANDLE_FILE_INFORMATION info;
-    if (!h || !::GetFileInformationByHandle(h.get(), &info))
+    if (!::GetFileInformationByHandle(h, &info))
         return false;
-    bool link = false;
-    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        FILE_ATTRIBUTE_TAG_INFO tag{};
-        link = ::GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag) &&
-               Win32::IsLinkTag(tag.ReparseTag);
-    }
+    const bool link = IsLinkHandle(h, info.dwFileAttributes);
     const bool folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     status.IsRegular = !folder && !link;
     status.Size = status.IsRegular
@@ -216,6 +220,15 @@ bool QueryFile(const Text& path, TFileStatus& status) {
                       : 0;
     status.Id = IdOf(info);
     return true;
+}
+
+}  // namespace
+
+bool QueryFile(const Text& path, TFileStatus& status) {
+    if (path.empty())
+        return false;
+    const THandle h = OpenForAttributes(LongPath(path), false);
+    return h && StatusOf(h.get(), status);
 }
 
 std::int64_t FileSize(const Text& path) {
@@ -309,15 +322,43 @@ Text TempDir() {
     return Win32::FromWide(folder);
 }
 
-TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
+namespace {
+
+// Shared for reading and writing: a file another program is writing is still hashed.
+HANDLE OpenForReading(const std::wstring& path, bool followLinks) {
+    const DWORD flags =
+        FILE_FLAG_SEQUENTIAL_SCAN | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+    return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, flags, nullptr);
+}
+
+}  // namespace
+
+TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHandle(-1) {
     if (path.empty())
         Win32::Fail("Cannot open file", path, ERROR_FILE_NOT_FOUND);
-    // Shared for reading and writing: a file another program is writing is still hashed.
-    HANDLE h =
-        ::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    const std::wstring name = LongPath(path);
+    HANDLE h = OpenForReading(name, links == TLinkRule::lrFollow);
     if (h == INVALID_HANDLE_VALUE)
         Win32::Fail("Cannot open file", path, ::GetLastError());
+    if (links == TLinkRule::lrRefuse) {
+        BY_HANDLE_FILE_INFORMATION info;
+        const bool known = ::GetFileInformationByHandle(h, &info) != 0;
+        if (!known || IsLinkHandle(h, info.dwFileAttributes)) {
+            ::CloseHandle(h);
+            throw EPlatformError("Cannot open file \"" + TextToUtf8(path) +
+                                 "\": " + (known ? "a link" : "its attributes cannot be read"));
+        }
+        // Any other reparse point (a cloud placeholder, a deduplicated file) only keeps the
+        // data elsewhere, which a handle to the reparse point itself does not read: it is
+        // opened again the ordinary way.
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            ::CloseHandle(h);
+            h = OpenForReading(name, true);
+            if (h == INVALID_HANDLE_VALUE)
+                Win32::Fail("Cannot open file", path, ::GetLastError());
+        }
+    }
     // A device or pipe could block or never end.
     if (::GetFileType(h) != FILE_TYPE_DISK) {
         ::CloseHandle(h);
@@ -329,6 +370,13 @@ TFileReader::TFileReader(const Text& path) : FPath(path), FHandle(-1) {
 TFileReader::~TFileReader() {
     if (FHandle != -1)
         ::CloseHandle(reinterpret_cast<HANDLE>(FHandle));
+}
+
+TFileStatus TFileReader::Status() const {
+    TFileStatus status;
+    if (!StatusOf(reinterpret_cast<HANDLE>(FHandle), status))
+        Win32::Fail("Cannot query file", FPath, ::GetLastError());
+    return status;
 }
 
 std::size_t TFileReader::Read(void* buffer, std::size_t size) {
