@@ -1,6 +1,7 @@
 // Which transl.dt a program reads: beside itself first, then the installed data folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,10 @@
 
 namespace {
 
-const std::string Installed = std::string("bin/") + TWINSEEK_DATA_FROM_BIN + "/transl.dt";
+// Where an installation with its programs in bin/ keeps the table (on Windows: beside them).
+const std::string Installed = (std::filesystem::path("bin") / TWINSEEK_DATA_FROM_BIN / "transl.dt")
+                                  .lexically_normal()
+                                  .generic_string();
 
 // The table chosen for a program in bin/ of the tree, relative to the tree.
 Text Chosen(const TTempTree& tree) {
