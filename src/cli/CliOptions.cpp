@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <map>
 
+#include "TwinseekVersion.h"
 #include "platform/Text.h"
 
 namespace {
@@ -42,12 +43,18 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     app.add_option("--lang", o.Lang,
                    "language of this run's texts (default: the stored choice, else the system's)");
     app.add_flag("-q,--quiet", o.Quiet, "no status output");
+    app.set_version_flag("--version", std::string("twinseek-cli ") + TwinseekVersion,
+                         "print the version and exit");
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         result.Kind = TCliParse::pkHelp;
         result.Message = app.help();
+        return result;
+    } catch (const CLI::CallForVersion& version) {
+        result.Kind = TCliParse::pkHelp;  // printed like the help: stdout, status 0
+        result.Message = std::string(version.what()) + "\n";
         return result;
     } catch (const CLI::ParseError& error) {
         result.Kind = TCliParse::pkUsageError;

@@ -26,7 +26,7 @@ struct TCliOptions {
 struct TCliParse {
     enum TKind { pkRun, pkHelp, pkUsageError } Kind = pkRun;
     TCliOptions Options;
-    std::string Message;  // the help text, or what was wrong
+    std::string Message;  // the help or version text, or what was wrong
 };
 
 TCliParse ParseCliOptions(int argc, const char* const* argv);

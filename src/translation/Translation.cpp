@@ -174,9 +174,19 @@ Text DetectSystemLanguage() {
     return LanguageCodeForPrimaryId(Platform::SystemUILanguagePrimaryId() & 0xFF);
 }
 
+Text TranslationFileFor(const Text& executableDir) {
+    const Text beside = Platform::JoinPath(executableDir, u"transl.dt", Platform::NativeSyntax);
+    const TextView fromBin = u"" TWINSEEK_DATA_FROM_BIN;
+    if (Platform::FileExists(beside) || fromBin == u".")
+        return beside;
+    const Text installed = Platform::FullPath(
+        Platform::JoinPath(Platform::JoinPath(executableDir, fromBin, Platform::NativeSyntax),
+                           u"transl.dt", Platform::NativeSyntax));
+    return Platform::FileExists(installed) ? installed : beside;
+}
+
 void LoadTranslations(TLanguageStore* store) {
-    LoadTranslationsFrom(
-        Platform::JoinPath(Platform::ExecutableDir(), u"transl.dt", Platform::NativeSyntax), store);
+    LoadTranslationsFrom(TranslationFileFor(Platform::ExecutableDir()), store);
 }
 
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store) {

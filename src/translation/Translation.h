@@ -30,8 +30,13 @@ Text DetectSystemLanguage();
 // The code for a primary language id of a Windows language identifier.
 Text LanguageCodeForPrimaryId(int primaryId);
 
-// Decides the current language and loads transl.dt from beside the executable. Never fails
-// for a problem with the file: English stays current.
+// The transl.dt a program in that folder reads: the one beside it (a build folder, a Windows
+// installation), else the installed data folder relative to it (bin/../share/twinseek), else
+// the name beside it, which the loader then finds missing.
+Text TranslationFileFor(const Text& executableDir);
+
+// Decides the current language and loads the table of TranslationFileFor(the executable's
+// folder). Never fails for a problem with the file: English stays current.
 void LoadTranslations(TLanguageStore* store);
 // The same with the table file named.
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store);

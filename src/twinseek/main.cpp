@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     // Set before the translations load: it names the per-user settings.
     QApplication::setApplicationName(ApplicationTitle);
     QApplication::setOrganizationName(ApplicationTitle);
+    // The launcher entry it was installed with: Wayland desktops take its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("twinseek"));
     try {
         TSettingsLanguageStore languageStore;
         LoadTranslations(&languageStore);

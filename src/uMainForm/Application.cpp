@@ -4,8 +4,11 @@
 #include <exception>
 
 #include "uMainForm/AppInfo.h"
+#include "uMainForm/ProgramIcon.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // Every window of the program carries it, the update dialog before the main window too.
+    setWindowIcon(ProgramIcon());
     FShowError = [](const QString& text) {
         QMessageBox::critical(QApplication::activeWindow(), ApplicationTitle, text);
     };

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "uMainForm/AppInfo.h"
+#include "uMainForm/ProgramIcon.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 
@@ -33,6 +34,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
       FDirsList(
           std::make_unique<TResultModel>(std::vector<Text>{u"Group", u"Directory", u"Size"})) {
     setObjectName(QStringLiteral("MainForm"));
+    setWindowIcon(ProgramIcon());
     FFolderPicker = [this](const QString& title, const QString& startFolder) {
         return QFileDialog::getExistingDirectory(this, title, startFolder,
                                                  QFileDialog::ShowDirsOnly);
@@ -42,7 +44,10 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
         box.exec();
     };
     FShowInformation = [this](const QString& text) {
-        QMessageBox::information(this, ApplicationTitle, text);
+        // The program's own icon where the platform's information sign would stand.
+        QMessageBox box(QMessageBox::Information, ApplicationTitle, text, QMessageBox::Ok, this);
+        box.setIconPixmap(windowIcon().pixmap(64));
+        box.exec();
     };
     FOpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 

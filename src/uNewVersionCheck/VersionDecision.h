@@ -5,10 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include "TwinseekVersion.h"
 #include "platform/Text.h"
 
-// The running version 2.1 as the documents count versions: version x 10.
-constexpr int RunningVersionNumber = 21;
+// The running version as the documents count versions: version x 10 (2.1 is 21).
+static_assert(TwinseekVersionMinor < 10, "the version documents count one digit after the point");
+constexpr int RunningVersionNumber = TwinseekVersionMajor * 10 + TwinseekVersionMinor;
 
 struct TVersionDecision {
     bool ShowDialog = false;   // a newer version exists or the running one is below the minimum
