@@ -175,18 +175,34 @@ Text DetectSystemLanguage() {
 }
 
 void LoadTranslations(TLanguageStore* store) {
-    LoadTranslationsFrom(
-        Platform::JoinPath(Platform::ExecutableDir(), u"transl.dt", Platform::NativeSyntax), store);
+    LoadTranslations(store, Platform::ExecutableDir);
+}
+
+void LoadTranslations(TLanguageStore* store, Text (*executableDir)()) {
+    Text fileName;
+    try {
+        fileName = Platform::JoinPath(executableDir(), u"transl.dt", Platform::NativeSyntax);
+    } catch (...) {
+        // No folder to look in (/proc hidden, say): the language is still decided, the
+        // table stays empty.
+    }
+    LoadTranslationsFrom(fileName, store);
 }
 
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store) {
     CurrentLanguageCode = DetectSystemLanguage();
     if (store) {
-        if (std::optional<Text> stored = store->ReadCurrentLanguage())
-            CurrentLanguageCode = std::move(*stored);
+        // A store that cannot be read is one without a value.
+        try {
+            if (std::optional<Text> stored = store->ReadCurrentLanguage())
+                CurrentLanguageCode = std::move(*stored);
+        } catch (...) {
+        }
     }
     // The table is an optional extra: any problem with it leaves the program in English.
     try {
+        if (fileName.empty())
+            throw ETableError("no folder for the translation file");
         LoadTable(fileName);
     } catch (...) {
         CurrentLanguageIndex = 0;

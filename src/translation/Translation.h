@@ -30,9 +30,11 @@ Text DetectSystemLanguage();
 // The code for a primary language id of a Windows language identifier.
 Text LanguageCodeForPrimaryId(int primaryId);
 
-// Decides the current language and loads transl.dt from beside the executable. Never fails
-// for a problem with the file: English stays current.
+// Decides the current language and loads transl.dt from beside the executable. Never fails:
+// a problem with the store, the executable's folder or the file leaves English current.
 void LoadTranslations(TLanguageStore* store);
+// The same with the executable's folder given by a function (it may raise).
+void LoadTranslations(TLanguageStore* store, Text (*executableDir)());
 // The same with the table file named.
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store);
 
