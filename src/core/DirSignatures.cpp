@@ -18,6 +18,7 @@
 #include "core/CompareText.h"
 #include "core/DirectoryClones.h"
 #include "core/ScanEngine.h"
+#include "core/SizeSum.h"
 #include "platform/FileSystem.h"
 #include "platform/Sha1.h"
 #include "platform/TextServices.h"
@@ -144,7 +145,7 @@ public:
                 entry.Measured
                     ? entry.Status.Size
                     : Platform::FileSize(Platform::JoinPath(dir.Key, entry.Name, Syntax));
-            total += size;
+            total = AddSizes(total, size);
             FEntries.push_back(u"F|" + Platform::LowerCase(entry.Name) + u'|' +
                                Platform::IntToText(size));
         }
@@ -155,7 +156,7 @@ public:
             const TDirNode* child = Lookup(childKey);
             const bool known = child != nullptr && !child->Signature.empty();
             const std::int64_t size = known ? child->Size : 0;
-            total += size;
+            total = AddSizes(total, size);
             FEntries.push_back(u"D|" + DirEntryName(childKey, Syntax) + u'|' +
                                (known ? child->Signature : UnknownChildSig) + u'|' +
                                Platform::IntToText(size));
