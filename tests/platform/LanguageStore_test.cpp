@@ -1,6 +1,12 @@
 // The settings file of the toolkit on POSIX; Windows keeps the value in the registry.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
 
 #include "ScopedEnv.h"
 #include "platform/LanguageStore.h"
@@ -65,6 +71,64 @@ TEST_F(LanguageStore, HomeConfigWhenNoConfigFolderIsSet) {
     EXPECT_EQ(ReadStoredLanguage(), u"pl");
     Env.Set("XDG_CONFIG_HOME", "");
     EXPECT_EQ(ReadStoredLanguage(), u"pl");
+}
+
+// What reads the value runs in a child with an alarm and a memory limit: a reader that
+// hangs on a pipe or reads a device without end is ended there. 0: no value, 1: a value.
+int ReadInChild() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        const rlimit memory{1u << 30, 1u << 30};
+        ::setrlimit(RLIMIT_AS, &memory);
+        try {
+            ::_exit(ReadStoredLanguage() ? 1 : 0);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(LanguageStore, OnlyARegularFileOfBoundedSizeIsRead) {
+    const std::string file = Tree.Path("config/Twinseek.conf");
+    const std::string value = "[General]\nCurrentLanguage=de\n";
+    const struct {
+        const char* Name;
+        std::function<void()> Make;
+        int Expected;
+    } cases[] = {
+        {"a folder", [&] { Tree.Folder("config/Twinseek.conf"); }, 0},
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }, 0},
+        {"a link to an endless device", [&] { Tree.Link("config/Twinseek.conf", "/dev/zero"); }, 0},
+        {"larger than the limit",
+         [&] {
+             Tree.File("config/Twinseek.conf",
+                       value + std::string(Platform::SettingsFileLimit, '\n'));
+         },
+         0},
+        {"a link to a regular file",
+         [&] {
+             Tree.File("elsewhere.conf", value);
+             Tree.Link("config/Twinseek.conf", "../elsewhere.conf");
+         },
+         1},
+        {"at the limit",
+         [&] {
+             Tree.File("config/Twinseek.conf",
+                       value + std::string(Platform::SettingsFileLimit - value.size(), '\n'));
+         },
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Tree.Folder("config");
+        c.Make();
+        EXPECT_EQ(ReadInChild(), c.Expected);
+        Tree.Remove("config");
+    }
 }
 
 }  // namespace
