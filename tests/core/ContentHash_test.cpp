@@ -237,12 +237,12 @@ TEST_F(ComputeAllHashes_, StopInParallelModeShowsTheStoppingTextAndWaitsForWorke
 // Two files of 1 TiB, sparse: hashing either to its end would take many minutes, so only a
 // phase that leaves a file between two blocks ends in time. A watchdog empties both files
 // after 20 s, so that a build without that ends too, and fails, instead of hanging.
-class LargeFiles_ : public ComputeAllHashes_ {
+class ComputeAllHashes_LargeFiles : public ComputeAllHashes_ {
 protected:
     using TClock = std::chrono::steady_clock;
     static constexpr std::uint64_t TiB = std::uint64_t{1} << 40;
 
-    LargeFiles_() {
+    ComputeAllHashes_LargeFiles() {
         Tree.SparseFile("big/one", TiB);
         Tree.SparseFile("big/two", TiB);
         Collect("big");
@@ -254,7 +254,7 @@ protected:
             }
         });
     }
-    ~LargeFiles_() override {
+    ~ComputeAllHashes_LargeFiles() override {
         {
             std::lock_guard lock(FMutex);
             FFinished = true;
@@ -279,7 +279,7 @@ private:
 
 // Stop is seen between two blocks in both modes; sequential hashing also handles messages
 // every 30 ms inside the file (the first call of KeepResponsive is the opening text's).
-TEST_F(LargeFiles_, StopInsideALargeFileInBothModes) {
+TEST_F(ComputeAllHashes_LargeFiles, StopInsideALargeFileInBothModes) {
     for (const bool parallel : {false, true}) {
         SCOPED_TRACE(parallel ? "parallel" : "sequential");
         Engine.FStopRequested = false;
@@ -310,7 +310,7 @@ TEST_F(LargeFiles_, StopInsideALargeFileInBothModes) {
     }
 }
 
-TEST_F(LargeFiles_, AnErrorOnTheUserInterfaceThreadStopsTheWorkersFirst) {
+TEST_F(ComputeAllHashes_LargeFiles, AnErrorOnTheUserInterfaceThreadStopsTheWorkersFirst) {
     Host.Settings.ParallelHash = true;
     // The first poll of the workers fails, as a window handler or a text might.
     Host.OnKeep = [](TTestHost& h) {
