@@ -190,23 +190,27 @@ TEST(Cli, OutputErrorsAreErrorsAndTheCsvFilesAreWrittenAnyway) {
         tree.File("scan/a/f" + std::to_string(i), "1");
         tree.File("scan/b/f" + std::to_string(i), "2");
     }
+    // The list and the status lines, each to a stream that fails.
     const std::string run =
-        "\"$CLI\" --lang en -q --compare name --min-size-mb 0 --max-groups 0 "
-        "--files-csv '" +
+        "\"$CLI\" --lang en --compare name --min-size-mb 0 --max-groups 0 --files-csv '" +
         tree.Path("f.csv") + "' --folders-csv '" + tree.Path("d.csv") + "' '" + tree.Path("scan") +
         "'";
+    const std::string listError = "Error: Cannot write the list to standard output: ";
     const struct {
         const char* Why;
         std::string Script;
+        std::string Err;
     } cases[] = {
-        {"a pipe closed early", run + " | head -1 >/dev/null; exit ${PIPESTATUS[0]}\n"},
-        {"a full disk", run + " >/dev/full\n"},
+        {"a pipe closed early", run + " -q | head -1 >/dev/null; exit ${PIPESTATUS[0]}\n",
+         listError + "Broken pipe\n"},
+        {"a full disk", run + " -q >/dev/full\n", listError + "No space left on device\n"},
+        {"status lines to a full disk", run + " >/dev/null 2>/dev/full\n", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Why);
         const TProcessResult r = Bash(tree, c.Script);
         EXPECT_EQ(r.Status, 1);
-        EXPECT_EQ(r.Err.rfind("Error: Cannot write the list to standard output: ", 0), 0u) << r.Err;
+        EXPECT_EQ(r.Err, c.Err);
         const std::string files = ReadWholeFile(tree.Path("f.csv"));
         EXPECT_EQ(std::count(files.begin(), files.end(), '\n'), 2001);
         EXPECT_EQ(ReadWholeFile(tree.Path("d.csv")), "\xEF\xBB\xBFGroup,Directory,Size\r\n");
