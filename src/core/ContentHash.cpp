@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -100,11 +101,19 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
     TScanHost& host = engine.Host;
     const std::size_t n = targets.size();
     TClock::time_point lastKeep = TClock::now();
+    // An error of a message handler is the phase's, not the file's: it is carried past the
+    // file's own error handling and raised here.
+    std::exception_ptr handlerError;
     // Besides the status every 10 files, messages are handled once 30 ms of work have gone
     // by, between files and between the blocks of one, and Stop ends a file half read.
     const TKeepGoing keepGoing = [&] {
         if (TClock::now() - lastKeep >= KeepInterval) {
-            host.KeepResponsive();
+            try {
+                host.KeepResponsive();
+            } catch (...) {
+                handlerError = std::current_exception();
+                return false;
+            }
             lastKeep = TClock::now();
         }
         return !engine.StopRequested();
@@ -114,7 +123,10 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
     for (std::size_t i = 0; i < n; ++i) {
         if (engine.StopRequested())
             break;
-        if (!HashOne(*targets[i], keepGoing))
+        const bool finished = HashOne(*targets[i], keepGoing);
+        if (handlerError)
+            std::rethrow_exception(handlerError);
+        if (!finished)
             break;
         host.SetProgressPosition(Clamp(i + 1));
         if (i % 10 == 0 || i + 1 == n) {
@@ -122,8 +134,8 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
                 TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
             host.KeepResponsive();
             lastKeep = TClock::now();
-        } else {
-            keepGoing();
+        } else if (!keepGoing() && handlerError) {
+            std::rethrow_exception(handlerError);
         }
     }
 }

@@ -310,18 +310,23 @@ TEST_F(ComputeAllHashes_LargeFiles, StopInsideALargeFileInBothModes) {
     }
 }
 
-TEST_F(ComputeAllHashes_LargeFiles, AnErrorOnTheUserInterfaceThreadStopsTheWorkersFirst) {
-    Host.Settings.ParallelHash = true;
-    // The first poll of the workers fails, as a window handler or a text might.
-    Host.OnKeep = [](TTestHost& h) {
-        if (h.KeepCalls == 2)
-            throw std::runtime_error("user-interface failure");
-    };
-    const TClock::time_point start = TClock::now();
-    EXPECT_THROW(ComputeAllHashes(Engine, 2), std::runtime_error);
-    EXPECT_LT(Seconds(TClock::now() - start), 5.0);
-    EXPECT_EQ(Digests(), 0);
-    EXPECT_FALSE(Engine.StopRequested());  // the user's flag is left alone
+// An error of a message handler (the second call of KeepResponsive: the first poll of the
+// workers, or 30 ms into the first file) ends the phase at once, the workers stopped first.
+TEST_F(ComputeAllHashes_LargeFiles, AnErrorOnTheUserInterfaceThreadEndsThePhaseAtOnce) {
+    for (const bool parallel : {true, false}) {
+        SCOPED_TRACE(parallel ? "parallel" : "sequential");
+        Host.Settings.ParallelHash = parallel;
+        Host.KeepCalls = 0;
+        Host.OnKeep = [](TTestHost& h) {
+            if (h.KeepCalls == 2)
+                throw std::runtime_error("user-interface failure");
+        };
+        const TClock::time_point start = TClock::now();
+        EXPECT_THROW(ComputeAllHashes(Engine, 2), std::runtime_error);
+        EXPECT_LT(Seconds(TClock::now() - start), 5.0);
+        EXPECT_EQ(Digests(), 0);
+        EXPECT_FALSE(Engine.StopRequested());  // the user's flag is left alone
+    }
 }
 
 }  // namespace
