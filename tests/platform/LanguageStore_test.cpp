@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "ScopedEnv.h"
@@ -73,18 +74,27 @@ TEST_F(LanguageStore, HomeConfigWhenNoConfigFolderIsSet) {
     EXPECT_EQ(ReadStoredLanguage(), u"pl");
 }
 
-// What reads the value runs in a child with an alarm and a memory limit: a reader that
-// hangs on a pipe or reads a device without end is ended there. 0: no value, 1: a value.
+// What reads the value runs in a child with an alarm and room for 1 GiB more of memory: a
+// reader that hangs on a pipe or reads a device without end is ended there.
+enum { rcNoValue = 10, rcValue = 11, rcError = 12 };
 int ReadInChild() {
     const pid_t child = ::fork();
     if (child == 0) {
         ::alarm(5);
-        const rlimit memory{1u << 30, 1u << 30};
+        // Above what the process maps already (a sanitizer maps a lot).
+        unsigned long long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%llu", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t room = pages * ::sysconf(_SC_PAGESIZE) + (rlim_t{1} << 30);
+        const rlimit memory{room, room};
         ::setrlimit(RLIMIT_AS, &memory);
         try {
-            ::_exit(ReadStoredLanguage() ? 1 : 0);
+            ::_exit(ReadStoredLanguage() ? rcValue : rcNoValue);
         } catch (...) {
-            ::_exit(3);
+            ::_exit(rcError);
         }
     }
     int status = 0;
@@ -100,27 +110,28 @@ TEST_F(LanguageStore, OnlyARegularFileOfBoundedSizeIsRead) {
         std::function<void()> Make;
         int Expected;
     } cases[] = {
-        {"a folder", [&] { Tree.Folder("config/Twinseek.conf"); }, 0},
-        {"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }, 0},
-        {"a link to an endless device", [&] { Tree.Link("config/Twinseek.conf", "/dev/zero"); }, 0},
+        {"a folder", [&] { Tree.Folder("config/Twinseek.conf"); }, rcNoValue},
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }, rcNoValue},
+        {"a link to an endless device", [&] { Tree.Link("config/Twinseek.conf", "/dev/zero"); },
+         rcNoValue},
         {"larger than the limit",
          [&] {
              Tree.File("config/Twinseek.conf",
                        value + std::string(Platform::SettingsFileLimit, '\n'));
          },
-         0},
+         rcNoValue},
         {"a link to a regular file",
          [&] {
              Tree.File("elsewhere.conf", value);
              Tree.Link("config/Twinseek.conf", "../elsewhere.conf");
          },
-         1},
+         rcValue},
         {"at the limit",
          [&] {
              Tree.File("config/Twinseek.conf",
                        value + std::string(Platform::SettingsFileLimit - value.size(), '\n'));
          },
-         1},
+         rcValue},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
