@@ -2,29 +2,58 @@
 
 #include <string>
 
+#include "cli/ListOutput.h"
 #include "core/ScanEngine.h"
 #include "platform/Console.h"
+#include "translation/Translation.h"
 
 TCliHost::TCliHost(TScanSettings settings, bool quiet, bool terminal, std::FILE* out)
-    : FSettings(std::move(settings)), FQuiet(quiet), FTerminal(terminal), FOut(out) {}
+    : FSettings(std::move(settings)),
+      FQuiet(quiet),
+      FTerminal(terminal),
+      FOut(out),
+      FStoppingText(TranslateText(u"Stopping...")) {
+    // Made before any signal can come: the handler may only write it.
+    if (!FQuiet)
+        FStoppingLine = FTerminal ? "\r" + Platform::TextToUtf8(FStoppingText) + "\x1b[K"
+                                  : Platform::TextToUtf8(FStoppingText) + "\n";
+}
 
 void TCliHost::RequestStopFromSignal() {
+    if (FInterrupted)
+        return;
     FInterrupted = 1;
     if (FEngine)
         FEngine->FStopRequested.store(true);  // lock-free atomic: signal-safe
+    if (!FStoppingLine.empty())
+        Platform::WriteStderrFromInterrupt(FStoppingLine);
+}
+
+void TCliHost::NoticeInterrupt() {
+    if (!FInterrupted || FInterruptNoticed)
+        return;
+    FInterruptNoticed = true;
+    if (FEngine && FEngine->Scanning())
+        FEngine->FStopRequested.store(true);
+    if (!FStatusSinceInterrupt)
+        FStatus = FStoppingText;
+}
+
+void TCliHost::Write(const std::string& text) {
+    if (!Platform::WriteText(FOut, text) || std::fflush(FOut) != 0)
+        FOutputFailed = true;
 }
 
 void TCliHost::SetStatus(const Text& text) {
-    FStatus = text;
+    if (FInterrupted)
+        FStatusSinceInterrupt = true;
+    FStatus = EscapeControls(text);
     if (FQuiet || text.empty())
         return;
-    if (FTerminal) {
+    if (FTerminal)
         Redraw();
-    } else {
-        const std::string line = Platform::TextToUtf8(text) + "\n";
-        Platform::WriteText(FOut, line);
-        std::fflush(FOut);
-    }
+    else
+        Write(Platform::TextToUtf8(FStatus) + "\n");
 }
 
 void TCliHost::SetProgressMax(int maximum) {
@@ -33,6 +62,7 @@ void TCliHost::SetProgressMax(int maximum) {
 
 void TCliHost::SetProgressPosition(int position) {
     FPosition = position;
+    NoticeInterrupt();
     if (FTerminal && !FQuiet && FLineOpen)
         Redraw();
 }
@@ -42,24 +72,18 @@ void TCliHost::SetMarqueeStyle(bool on) {
 }
 
 void TCliHost::KeepResponsive() {
-    // The Stop command of the window, given here by Ctrl+C.
-    if (FInterrupted && !FStopShown && FEngine) {
-        FStopShown = true;
-        FEngine->Stop();
-    }
+    // The Stop command of the window is given here by Ctrl+C, from the signal handler.
+    NoticeInterrupt();
 }
 
 void TCliHost::ShowMessage(const Text& text) {
     Finish();
-    const std::string line = Platform::TextToUtf8(text) + "\n";
-    Platform::WriteText(FOut, line);
-    std::fflush(FOut);
+    Write(PrintableUtf8(text) + "\n");
 }
 
 void TCliHost::Finish() {
     if (FLineOpen) {
-        std::fputs("\n", FOut);
-        std::fflush(FOut);
+        Write("\n");
         FLineOpen = false;
     }
 }
@@ -85,8 +109,6 @@ void TCliHost::Redraw() {
         status.clear();
     else if (static_cast<int>(status.size()) > room)
         status = u"..." + status.substr(status.size() - room + 3);
-    const std::string line = "\r" + bar + Platform::TextToUtf8(status) + "\x1b[K";
-    Platform::WriteText(FOut, line);
-    std::fflush(FOut);
+    Write("\r" + bar + Platform::TextToUtf8(status) + "\x1b[K");
     FLineOpen = true;
 }

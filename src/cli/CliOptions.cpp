@@ -1,9 +1,13 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <exception>
 #include <map>
 
 #include "TwinseekVersion.h"
+#include "cli/ListOutput.h"
+#include "core/FileInfo.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 namespace {
@@ -90,4 +94,28 @@ TScanSettings SettingsFromOptions(const TCliOptions& o) {
     s.FindFileClones = !o.NoFileClones;
     s.FindFolderClones = o.FolderClones;
     return s;
+}
+
+std::optional<std::string> CheckPaths(const TCliOptions& o) {
+    try {
+        for (const std::string& argument : o.Folders) {
+            if (!Platform::DirectoryExists(NormalizeFolder(Platform::Utf8ToText(argument))))
+                return "Not a folder: " + PrintableUtf8(Platform::Utf8ToText(argument));
+        }
+        if (o.FilesCsv && o.FoldersCsv) {
+            // The same file as the file system sees it: the same path once normalised (its
+            // letter case aside on Windows), or two paths to one existing file.
+            const Text files = Platform::FullPath(Platform::Utf8ToText(*o.FilesCsv));
+            const Text folders = Platform::FullPath(Platform::Utf8ToText(*o.FoldersCsv));
+            Platform::TFileId filesId, foldersId;
+            if (PathKey(files) == PathKey(folders) ||
+                (Platform::QueryIdentity(files, filesId) &&
+                 Platform::QueryIdentity(folders, foldersId) && filesId == foldersId))
+                return "--files-csv and --folders-csv name the same file: " +
+                       PrintableUtf8(Platform::Utf8ToText(*o.FilesCsv));
+        }
+    } catch (const std::exception& error) {
+        return PrintableUtf8(Platform::Utf8ToText(error.what()));
+    }
+    return std::nullopt;
 }

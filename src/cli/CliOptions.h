@@ -32,5 +32,11 @@ struct TCliParse {
 TCliParse ParseCliOptions(int argc, const char* const* argv);
 
 // The scan settings of the options: folders normalised as "Add folder..." does, without
-// duplicates.
+// duplicates. Raises when a relative folder cannot be made absolute (the current folder
+// was deleted).
 TScanSettings SettingsFromOptions(const TCliOptions& options);
+
+// What only the file system can tell is wrong with the options, before anything is scanned:
+// a folder argument that is no existing folder, one file named by both --files-csv and
+// --folders-csv, a path that cannot be made absolute. The message, or nothing.
+std::optional<std::string> CheckPaths(const TCliOptions& options);

@@ -1,7 +1,10 @@
 #include "cli/CliRun.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 
 #include "cli/CliHost.h"
@@ -51,16 +54,32 @@ std::vector<Text> Translated(std::initializer_list<const char16_t*> captions) {
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
+    // A closed pipe (| head -1) or a full disk is an error to report, not a reason to end
+    // before the CSV files are written.
+    Platform::IgnoreOutputSignals();
     const TCliParse parse = ParseCliOptions(argc, argv);
     if (parse.Kind == TCliParse::pkHelp) {
-        Platform::WriteText(stdout, parse.Message);
-        return 0;
+        const bool shown = Platform::WriteText(stdout, parse.Message) && std::fflush(stdout) == 0;
+        return shown ? 0 : 1;
     }
     if (parse.Kind == TCliParse::pkUsageError) {
         Platform::WriteText(stderr, parse.Message + "\nRun with --help for more information.\n");
         return 2;
     }
     const TCliOptions& options = parse.Options;
+    // Nothing is scanned for a path that cannot be used.
+    const auto pathError = [](const std::string& message) {
+        Platform::WriteText(stderr, message + "\n");
+        return 2;
+    };
+    if (const std::optional<std::string> problem = CheckPaths(options))
+        return pathError(*problem);
+    TScanSettings settings;
+    try {
+        settings = SettingsFromOptions(options);
+    } catch (const std::exception& error) {
+        return pathError(PrintableUtf8(Platform::Utf8ToText(error.what())));
+    }
 
     TCliLanguageStore store(options.Lang);
     LoadTranslations(&store);
@@ -68,8 +87,7 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     TMemoryResultList lvFiles(
         Translated({u"Group", u"File name", u"Directory", u"File size (MB)"}));
     TMemoryResultList lvDirs(Translated({u"Group", u"Directory", u"Size"}));
-    TCliHost host(SettingsFromOptions(options), options.Quiet, Platform::StderrIsTerminal(),
-                  stderr);
+    TCliHost host(std::move(settings), options.Quiet, Platform::StderrIsTerminal(), stderr);
     TScanEngine engine(host, lvFiles, lvDirs);
     host.SetEngine(&engine);
     activeHost = &host;
@@ -81,32 +99,41 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
 
     if (outcome == TScanOutcome::soRefused)
         return 2;
+    const auto showError = [&](const std::string& message) {
+        host.ShowMessage(TranslateText(u"Error: ") + Platform::Utf8ToText(message));
+    };
     const std::string text = ListAsText(lvFiles) + ListAsText(lvDirs);
-    Platform::WriteText(stdout, text);
-    std::fflush(stdout);
+    bool failed = !Platform::WriteText(stdout, text);
+    failed = std::fflush(stdout) != 0 || failed;
+    if (failed) {
+        const int error = errno;
+        showError(std::string("Cannot write the list to standard output") +
+                  (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
+    }
 
-    // The lists are written whatever the scan filled, also after a stop or an error.
-    bool written = true;
-    for (const auto& [path, list] :
-         {std::pair{&options.FilesCsv, &lvFiles}, std::pair{&options.FoldersCsv, &lvDirs}}) {
-        if (!*path)
-            continue;
-        try {
-            ExportListViewToCsv(*list, Platform::Utf8ToText(**path));
-        } catch (const std::exception& error) {
-            host.ShowMessage(TranslateText(u"Error: ") + Platform::Utf8ToText(error.what()));
-            written = false;
+    // The lists are written whatever the scan filled, also after a stop and whatever became
+    // of standard output; after an error the reports from before stay as they are.
+    if (outcome != TScanOutcome::soFailed) {
+        for (const auto& [path, list] :
+             {std::pair{&options.FilesCsv, &lvFiles}, std::pair{&options.FoldersCsv, &lvDirs}}) {
+            if (!*path)
+                continue;
+            try {
+                ExportListViewToCsv(*list, Platform::Utf8ToText(**path));
+            } catch (const std::exception& error) {
+                showError(error.what());
+                failed = true;
+            }
         }
     }
     int status = outcome == TScanOutcome::soDone        ? 0
                  : outcome == TScanOutcome::soCancelled ? 130
                                                         : 1;
-    if (!written && status == 0)
+    if ((failed || host.OutputFailed()) && status == 0)
         status = 1;
     if (exitWithoutCleanUp) {
         // Freeing hundreds of thousands of records one by one only delays the end: the
         // system takes the whole process back at once.
-        std::fflush(stdout);
         std::fflush(stderr);
         Platform::ExitNow(status);
     }

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <exception>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <thread>
 #include <unordered_map>
@@ -47,10 +50,15 @@ bool OpenedExpectedFile(const Platform::TFileReader& file, const Platform::TFile
     return expected == nullptr || IsExpectedFile(file.Status(), *expected);
 }
 
-}  // namespace
+// Asked between two blocks of one file; false abandons the file (Stop inside a large file).
+using TKeepGoing = std::function<bool()>;
 
-std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path,
-                                                       const Platform::TFileStatus* expected) {
+// Thrown out of the read loop when TKeepGoing says so; no error.
+struct EHashAbandoned {};
+
+std::optional<Platform::TSha1Digest> DigestOf(const Text& path,
+                                              const Platform::TFileStatus* expected,
+                                              const TKeepGoing& keepGoing) {
     std::optional<Platform::TFileReader> file = OpenFile(path, expected);
     if (!file || !OpenedExpectedFile(*file, expected))
         return std::nullopt;
@@ -63,8 +71,17 @@ std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path,
         if (n == 0)
             break;
         sha.Update(buffer.get(), n);
+        if (keepGoing && !keepGoing())
+            throw EHashAbandoned{};
     }
     return sha.Final();
+}
+
+}  // namespace
+
+std::optional<Platform::TSha1Digest> ComputeFileDigest(const Text& path,
+                                                       const Platform::TFileStatus* expected) {
+    return DigestOf(path, expected, {});
 }
 
 Text ComputeFileHash(const Text& path) {
@@ -74,40 +91,74 @@ Text ComputeFileHash(const Text& path) {
 
 namespace {
 
-// One claimed file: an error leaves its digest empty and never stops the phase.
-void HashOne(TFileInfo& file) {
+// One claimed file: an error leaves its digest empty and never stops the phase. False when
+// keepGoing abandoned the file: it has no digest and is not counted as done.
+bool HashOne(TFileInfo& file, const TKeepGoing& keepGoing) {
     if (file.HasContentHash())
-        return;
+        return true;
     try {
         const Platform::TFileStatus expected{.Size = file.Size, .Id = file.Id, .IsRegular = true};
-        const auto digest = ComputeFileDigest(file.FullPath, &expected);
+        const auto digest = DigestOf(file.FullPath, &expected, keepGoing);
         if (digest)
             file.SetContentHash(*digest);
         else
             file.ClearContentHash();
+    } catch (const EHashAbandoned&) {
+        file.ClearContentHash();
+        return false;
     } catch (...) {
         file.ClearContentHash();
     }
+    return true;
 }
 
 int Clamp(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
 }
 
+// The longest stretch of work between two calls of KeepResponsive in sequential mode.
+constexpr std::chrono::milliseconds KeepInterval{30};
+
 void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& targets) {
+    using TClock = std::chrono::steady_clock;
     TScanHost& host = engine.Host;
     const std::size_t n = targets.size();
+    TClock::time_point lastKeep = TClock::now();
+    // An error of a message handler is the phase's, not the file's: it is carried past the
+    // file's own error handling and raised here.
+    std::exception_ptr handlerError;
+    // Besides the status every 10 files, messages are handled once 30 ms of work have gone
+    // by, between files and between the blocks of one, and Stop ends a file half read.
+    const TKeepGoing keepGoing = [&] {
+        if (TClock::now() - lastKeep >= KeepInterval) {
+            try {
+                host.KeepResponsive();
+            } catch (...) {
+                handlerError = std::current_exception();
+                return false;
+            }
+            lastKeep = TClock::now();
+        }
+        return !engine.StopRequested();
+    };
     host.SetProgressPosition(0);
     host.SetProgressMax(Clamp(n));
     for (std::size_t i = 0; i < n; ++i) {
         if (engine.StopRequested())
             break;
-        HashOne(*targets[i]);
+        const bool finished = HashOne(*targets[i], keepGoing);
+        if (handlerError)
+            std::rethrow_exception(handlerError);
+        if (!finished)
+            break;
         host.SetProgressPosition(Clamp(i + 1));
         if (i % 10 == 0 || i + 1 == n) {
             host.SetStatus(
                 TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
             host.KeepResponsive();
+            lastKeep = TClock::now();
+        } else if (!keepGoing() && handlerError) {
+            std::rethrow_exception(handlerError);
         }
     }
 }
@@ -118,18 +169,25 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     std::atomic<std::int64_t> nextIndex{-1};
     std::atomic<std::int64_t> completedCount{0};
     std::atomic<unsigned> finishedWorkers{0};
+    // Set when the user-interface thread leaves, by an error too: the workers stop at their
+    // next block instead of hashing every remaining file before the error can show.
+    std::atomic<bool> abandon{false};
 
     host.SetMarqueeStyle(false);
     host.SetProgressMax(Clamp(n));
     host.SetProgressPosition(0);
 
+    const TKeepGoing keepGoing = [&] {
+        return !engine.StopRequested() && !abandon.load(std::memory_order_relaxed);
+    };
     auto worker = [&] {
         try {
-            while (!engine.StopRequested()) {
+            while (keepGoing()) {
                 const std::int64_t k = nextIndex.fetch_add(1) + 1;
                 if (k >= static_cast<std::int64_t>(n))
                     break;
-                HashOne(*targets[static_cast<std::size_t>(k)]);
+                if (!HashOne(*targets[static_cast<std::size_t>(k)], keepGoing))
+                    break;
                 completedCount.fetch_add(1);
             }
         } catch (...) {
@@ -140,16 +198,18 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
 
     std::vector<std::thread> threads;
     threads.reserve(workers);
-    // Joins on every way out, errors of the user-interface thread included, so no worker
-    // outlives the targets and the records it hashes.
+    // Stops and joins the workers on every way out, errors of the user-interface thread
+    // included, so no worker outlives the targets and the records it hashes.
     struct TJoiner {
         std::vector<std::thread>& Threads;
+        std::atomic<bool>& Abandon;
         ~TJoiner() {
+            Abandon.store(true);
             for (auto& t : Threads)
                 if (t.joinable())
                     t.join();
         }
-    } joiner{threads};
+    } joiner{threads, abandon};
     for (unsigned w = 0; w < workers; ++w)
         threads.emplace_back(worker);
 

@@ -5,9 +5,12 @@
 // 1 byte or more); only those are read. In parallel mode one worker per logical processor
 // claims files one at a time through an atomic counter and counts finished files in another;
 // the user-interface thread polls that count every 30 ms to show progress and to handle
-// window messages (Stop among them). Workers only read the stop flag, finish the file in
-// hand, and never touch the window; the phase returns after every worker has ended, so no
-// record is freed while a worker still uses it.
+// window messages (Stop among them). Workers only read the stop flag, between two blocks of
+// a file too (a stopped file gets no digest and is not counted), and never touch the window;
+// an error on the user-interface thread stops them the same way. The phase returns after
+// every worker has ended, so no record is freed while a worker still uses it. Sequential
+// mode handles messages every 10 files and whenever 30 ms of work have gone by, inside one
+// large file as well.
 #include <optional>
 
 #include "platform/FileSystem.h"

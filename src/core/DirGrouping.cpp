@@ -8,6 +8,7 @@
 #include "core/DirectoryClones.h"
 #include "core/FileListing.h"
 #include "core/ScanEngine.h"
+#include "core/SizeSum.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 
@@ -101,7 +102,7 @@ std::vector<TDirGroupRec> GroupDirectories(TScanEngine& engine, TDirSignatures& 
         if (tooSmall(group.Dirs.size()))
             continue;
         for (const Text& dir : group.Dirs)
-            group.TotalSize += SizeOf(signatures.Sizes, dir);
+            group.TotalSize = AddSizes(group.TotalSize, SizeOf(signatures.Sizes, dir));
         groups.push_back(std::move(group));
     }
     // Equal totals by their first directory, so every run lists the same order.

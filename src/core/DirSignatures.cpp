@@ -22,6 +22,7 @@
 #include "core/CompareText.h"
 #include "core/DirectoryClones.h"
 #include "core/ScanEngine.h"
+#include "core/SizeSum.h"
 #include "platform/FileSystem.h"
 #include "platform/Sha1.h"
 #include "platform/TextServices.h"
@@ -137,7 +138,7 @@ public:
             std::int64_t size = 0;
             if (!MeasuredSize(dir.Key, entry, size))
                 incomplete = true;  // in a folder that cannot be searched every size reads 0
-            total += size;
+            total = AddSizes(total, size);
             FEntries.push_back(u"F|" + Platform::LowerCase(entry.Name) + u'|' +
                                Platform::IntToText(size));
         }
@@ -155,7 +156,7 @@ public:
             // Not collected: made since, or it could not be listed then.
             incomplete = incomplete || !known || node->Incomplete;
             const std::int64_t size = known ? node->Size : 0;
-            total += size;
+            total = AddSizes(total, size);
             FEntries.push_back(u"D|" + DirEntryName(childKey, Syntax) + u'|' +
                                (known ? node->Signature : UnknownChildSig) + u'|' +
                                Platform::IntToText(size));

@@ -7,6 +7,7 @@
 #include "core/Buckets.h"
 #include "core/FileListing.h"
 #include "core/ScanEngine.h"
+#include "core/SizeSum.h"
 #include "platform/TextServices.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
@@ -69,7 +70,7 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
         group.Files.reserve(bucket.size());
         for (const std::uint32_t i : bucket) {
             group.Files.push_back(files[i].get());
-            group.TotalSize += files[i]->Size;
+            group.TotalSize = AddSizes(group.TotalSize, files[i]->Size);
         }
         groups.push_back(std::move(group));
     }

@@ -13,8 +13,15 @@ void OnInterrupt(void (*handler)());
 // Ends the process at once with the status, without clean-up (second Ctrl+C).
 [[noreturn]] void ExitNow(int status);
 
+// A closed pipe or a file-size limit make a write fail with an error instead of ending the
+// process (POSIX: SIGPIPE and SIGXFSZ are ignored).
+void IgnoreOutputSignals();
+
 // Writes UTF-8 text to stdout or stderr. A Windows console gets it as UTF-16, so that every
-// character shows whatever its code page; files and pipes get the bytes as they are.
-void WriteText(std::FILE* stream, std::string_view utf8);
+// character shows whatever its code page; files and pipes get the bytes as they are. False
+// when the stream failed (a full disk, a closed pipe).
+bool WriteText(std::FILE* stream, std::string_view utf8);
+// Writes to stderr from the interrupt handler: unbuffered, no allocation, no lock.
+void WriteStderrFromInterrupt(std::string_view utf8);
 
 }  // namespace Platform

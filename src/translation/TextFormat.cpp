@@ -62,6 +62,18 @@ Text FormatText(TextView pattern, std::initializer_list<TFormatArg> args) {
 
 Text TranslateFormat(TextView englishPattern, std::initializer_list<TFormatArg> args) {
     const Text pattern = TranslateText(englishPattern);
+    if (pattern != englishPattern) {
+        try {
+            return FormatText(pattern, args);
+        } catch (const EFormatError&) {
+            // Falls through to the English pattern.
+        }
+    }
+    return FormatText(englishPattern, args);
+}
+
+Text TranslateFormatStrict(TextView englishPattern, std::initializer_list<TFormatArg> args) {
+    const Text pattern = TranslateText(englishPattern);
     try {
         return FormatText(pattern, args);
     } catch (const EFormatError& error) {

@@ -1,7 +1,7 @@
 #pragma once
 // The one formatter of translated patterns. Only %s (a text), %d (a whole number) and %%
 // are known; a pattern whose placeholders do not fit its arguments raises EFormatError, so a
-// broken translation is reported instead of reaching printf.
+// broken pattern never reaches printf.
 #include <concepts>
 #include <cstdint>
 #include <initializer_list>
@@ -31,5 +31,11 @@ private:
 
 Text FormatText(TextView pattern, std::initializer_list<TFormatArg> args);
 
-// TranslateText of the pattern, then FormatText.
+// TranslateText of the pattern, then FormatText. A translation that does not fit the
+// arguments gives the English text of the message: one broken row of the table must not
+// fail every scan. Raises only when the English pattern itself does not fit.
 Text TranslateFormat(TextView englishPattern, std::initializer_list<TFormatArg> args);
+
+// The same, but a translation that does not fit raises EFormatError naming both patterns,
+// for a caller that would rather show nothing than a message in the wrong language.
+Text TranslateFormatStrict(TextView englishPattern, std::initializer_list<TFormatArg> args);

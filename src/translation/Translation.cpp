@@ -186,17 +186,34 @@ Text TranslationFileFor(const Text& executableDir) {
 }
 
 void LoadTranslations(TLanguageStore* store) {
-    LoadTranslationsFrom(TranslationFileFor(Platform::ExecutableDir()), store);
+    LoadTranslations(store, Platform::ExecutableDir);
+}
+
+void LoadTranslations(TLanguageStore* store, Text (*executableDir)()) {
+    Text fileName;
+    try {
+        fileName = TranslationFileFor(executableDir());
+    } catch (...) {
+        // No folder to look in (/proc hidden, say): the language is still decided, the
+        // table stays empty.
+    }
+    LoadTranslationsFrom(fileName, store);
 }
 
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store) {
     CurrentLanguageCode = DetectSystemLanguage();
     if (store) {
-        if (std::optional<Text> stored = store->ReadCurrentLanguage())
-            CurrentLanguageCode = std::move(*stored);
+        // A store that cannot be read is one without a value.
+        try {
+            if (std::optional<Text> stored = store->ReadCurrentLanguage())
+                CurrentLanguageCode = std::move(*stored);
+        } catch (...) {
+        }
     }
     // The table is an optional extra: any problem with it leaves the program in English.
     try {
+        if (fileName.empty())
+            throw ETableError("no folder for the translation file");
         LoadTable(fileName);
     } catch (...) {
         CurrentLanguageIndex = 0;

@@ -36,8 +36,11 @@ Text LanguageCodeForPrimaryId(int primaryId);
 Text TranslationFileFor(const Text& executableDir);
 
 // Decides the current language and loads the table of TranslationFileFor(the executable's
-// folder). Never fails for a problem with the file: English stays current.
+// folder). Never fails: a problem with the store, the executable's folder or the file leaves
+// English current.
 void LoadTranslations(TLanguageStore* store);
+// The same with the executable's folder given by a function (it may raise).
+void LoadTranslations(TLanguageStore* store, Text (*executableDir)());
 // The same with the table file named.
 void LoadTranslationsFrom(const Text& fileName, TLanguageStore* store);
 

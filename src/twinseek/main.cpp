@@ -2,6 +2,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "platform/Console.h"
 #include "translation/Translation.h"
 #include "twinseek/VersionGate.h"
 #include "uMainForm/AppInfo.h"
@@ -10,6 +11,8 @@
 #include "uMainForm/uMainForm.h"
 
 int main(int argc, char** argv) {
+    // A file-size limit fails an export with a message instead of ending the program.
+    Platform::IgnoreOutputSignals();
     TApplication application(argc, argv);
     // Set before the translations load: it names the per-user settings.
     QApplication::setApplicationName(ApplicationTitle);

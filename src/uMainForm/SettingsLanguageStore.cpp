@@ -1,7 +1,10 @@
 #include "uMainForm/SettingsLanguageStore.h"
 
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
+#include "platform/LanguageStore.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/QtText.h"
 
@@ -21,9 +24,29 @@ QSettings Store() {
 #endif
 }
 
+// The settings store reads its files whole, with a blocking open, as soon as it is made: a
+// pipe in their place would hang the window and a link to /dev/zero would read without end.
+// They are let through only when each is missing or a regular file of bounded size.
+bool StoreCanBeRead() {
+#ifdef _WIN32
+    return true;  // the registry
+#else
+    for (const QString& folder :
+         QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+        const QFileInfo file(folder + QStringLiteral("/") + ApplicationTitle +
+                             QStringLiteral(".conf"));
+        if (file.exists() && (!file.isFile() || file.size() > Platform::SettingsFileLimit))
+            return false;
+    }
+    return true;
+#endif
+}
+
 }  // namespace
 
 std::optional<Text> TSettingsLanguageStore::ReadCurrentLanguage() {
+    if (!StoreCanBeRead())
+        return std::nullopt;
     QSettings settings = Store();
     const QVariant value = settings.value(ValueName);
     if (!value.isValid())
@@ -32,6 +55,8 @@ std::optional<Text> TSettingsLanguageStore::ReadCurrentLanguage() {
 }
 
 bool TSettingsLanguageStore::WriteCurrentLanguage(const Text& code) {
+    if (!StoreCanBeRead())
+        return false;
     QSettings settings = Store();
     if (!settings.isWritable())
         return false;

@@ -75,13 +75,13 @@ TVersionDecision DecideNewVersion(std::string_view versionDocument, std::string_
         // The minimum first: below it the update is demanded whatever the latest number says.
         if (*minimum > runningVersion) {
             decision.ForceUpdate = true;
-            decision.NewVersionMessage = TranslateFormat(
+            decision.NewVersionMessage = TranslateFormatStrict(
                 u"This version of the software is out of date. You must download the current "
                 u"version %s to continue using the software.",
                 {ShownVersion(latestText)});
         } else if (*latest > runningVersion) {
-            decision.NewVersionMessage =
-                TranslateFormat(u"The new version %s is available", {ShownVersion(latestText)});
+            decision.NewVersionMessage = TranslateFormatStrict(u"The new version %s is available",
+                                                               {ShownVersion(latestText)});
         } else {
             return {};
         }

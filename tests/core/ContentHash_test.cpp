@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 
 #include "core/ContentHash.h"
 #include "core/FileGrouping.h"
@@ -271,11 +276,106 @@ TEST_F(ComputeAllHashes_, StopInParallelModeShowsTheStoppingTextAndWaitsForWorke
     for (const auto& f : Engine.FFiles)
         hashed += f->HasContentHash();
     EXPECT_LT(hashed, 30);
-    // Every claimed file was finished before the phase returned: the bar's last position
-    // before going back to 0 is the number of digests.
+    // The bar's last position before going back to 0 is the number of digests: a file left
+    // between two blocks at the stop is not counted.
     ASSERT_GE(Host.Events.size(), 2u);
     EXPECT_EQ(Host.Events[Host.Events.size() - 2], "pos " + std::to_string(hashed));
     EXPECT_EQ(Host.Events.back(), "pos 0");
+}
+
+// Two files of 1 TiB, sparse: hashing either to its end would take many minutes, so only a
+// phase that leaves a file between two blocks ends in time. A watchdog empties both files
+// after 20 s, so that a build without that ends too, and fails, instead of hanging.
+class ComputeAllHashes_LargeFiles : public ComputeAllHashes_ {
+protected:
+    using TClock = std::chrono::steady_clock;
+    static constexpr std::uint64_t TiB = std::uint64_t{1} << 40;
+
+    ComputeAllHashes_LargeFiles() {
+        Tree.SparseFile("big/one", TiB);
+        Tree.SparseFile("big/two", TiB);
+        Collect("big");
+        FWatchdog = std::thread([this] {
+            std::unique_lock lock(FMutex);
+            if (!FDone.wait_for(lock, std::chrono::seconds(20), [this] { return FFinished; })) {
+                for (const char* name : {"big/one", "big/two"})
+                    std::filesystem::resize_file(Tree.Path(name), 0);
+            }
+        });
+    }
+    ~ComputeAllHashes_LargeFiles() override {
+        {
+            std::lock_guard lock(FMutex);
+            FFinished = true;
+        }
+        FDone.notify_one();
+        FWatchdog.join();
+    }
+    int Digests() const {
+        int n = 0;
+        for (const auto& f : Engine.FFiles)
+            n += f->HasContentHash();
+        return n;
+    }
+    static double Seconds(TClock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+private:
+    std::mutex FMutex;
+    std::condition_variable FDone;
+    bool FFinished = false;
+    std::thread FWatchdog;
+};
+
+// Stop is seen between two blocks in both modes; sequential hashing also handles messages
+// every 30 ms inside the file (the first call of KeepResponsive is the opening text's).
+TEST_F(ComputeAllHashes_LargeFiles, StopInsideALargeFileInBothModes) {
+    for (const bool parallel : {false, true}) {
+        SCOPED_TRACE(parallel ? "parallel" : "sequential");
+        Engine.FStopRequested = false;
+        Host.Settings.ParallelHash = parallel;
+        Host.KeepCalls = 0;
+        Host.Events.clear();
+        std::vector<TClock::time_point> keeps;
+        TClock::time_point stopAt{};
+        Host.OnKeep = [&](TTestHost& h) {
+            keeps.push_back(TClock::now());
+            if (h.KeepCalls == 5) {
+                Engine.FStopRequested = true;
+                stopAt = TClock::now();
+            }
+        };
+        ComputeAllHashes(Engine, 2);
+        const TClock::time_point returned = TClock::now();
+        ASSERT_GE(keeps.size(), 5u);
+        EXPECT_LT(Seconds(returned - stopAt), 5.0);
+        double longestGap = 0;
+        for (std::size_t i = 2; i < 5; ++i)
+            longestGap = std::max(longestGap, Seconds(keeps[i] - keeps[i - 1]));
+        EXPECT_LT(longestGap, 1.0);  // 30 ms, with room for a busy machine
+        EXPECT_EQ(Digests(), 0);
+        // No file was finished: the bar never moved from 0.
+        for (const std::string& e : Host.Events)
+            EXPECT_TRUE(e.rfind("pos ", 0) != 0 || e == "pos 0") << e;
+    }
+}
+
+// An error of a message handler (the second call of KeepResponsive: the first poll of the
+// workers, or 30 ms into the first file) ends the phase at once, the workers stopped first.
+TEST_F(ComputeAllHashes_LargeFiles, AnErrorOnTheUserInterfaceThreadEndsThePhaseAtOnce) {
+    for (const bool parallel : {true, false}) {
+        SCOPED_TRACE(parallel ? "parallel" : "sequential");
+        Host.Settings.ParallelHash = parallel;
+        Host.KeepCalls = 0;
+        Host.OnKeep = [](TTestHost& h) {
+            if (h.KeepCalls == 2)
+                throw std::runtime_error("user-interface failure");
+        };
+        const TClock::time_point start = TClock::now();
+        EXPECT_THROW(ComputeAllHashes(Engine, 2), std::runtime_error);
+        EXPECT_LT(Seconds(TClock::now() - start), 5.0);
+        EXPECT_EQ(Digests(), 0);
+        EXPECT_FALSE(Engine.StopRequested());  // the user's flag is left alone
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <stdexcept>
 
 #include "core/DirectoryClones.h"
@@ -207,6 +208,18 @@ TEST_F(DirGrouping, MinimumGroupSizeAndMaximumGroups) {
         EXPECT_EQ(Host.ProgressMax, c.Groups == 0 ? 1 : static_cast<int>(c.Groups));
         EXPECT_EQ(U8(Host.LastStatus()), "Duplicate directory groups listed.");
     }
+}
+
+TEST_F(DirGrouping, TotalsSaturateInsteadOfOverflowing) {
+    constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
+    TDirSignatures signatures;
+    signatures.Buckets = {{u"/r/s1", u"/r/s2"}, {u"/r/h1", u"/r/h2"}};
+    signatures.Sizes = {{u"/r/s1", 5}, {u"/r/s2", 5}, {u"/r/h1", max - 1}, {u"/r/h2", max / 2}};
+    const std::vector<TDirGroupRec> groups = GroupDirectories(Engine, signatures, 2);
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].Dirs, (std::vector<Text>{u"/r/h1", u"/r/h2"}));
+    EXPECT_EQ(groups[0].TotalSize, max);
+    EXPECT_EQ(groups[1].TotalSize, 10);
 }
 
 TEST_F(DirGrouping, AncestorRuleAndTies) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/FileGrouping.h"
 #include "core/FileListing.h"
 #include "core/ScanEngine.h"
@@ -48,6 +50,19 @@ TEST(GroupFiles, ContentModeLeavesOutFilesWithoutDigest) {
     files[1]->SetContentHash(one);
     files[3]->SetContentHash(two);  // alone with its digest; /c has none
     EXPECT_EQ(Paths(GroupFiles(files, cmContent, 2, 0)), (Groups{{"/a", "/b"}}));
+}
+
+// Three files of 4 EiB: their total is held at the largest value, not wrapped to a negative
+// one that would sort the largest group last.
+TEST(GroupFiles, TotalsSaturateInsteadOfOverflowing) {
+    constexpr std::int64_t huge = std::int64_t{1} << 62;
+    const TFileList files =
+        Files({{"/s1", 1}, {"/h1", huge}, {"/s2", 1}, {"/h2", huge}, {"/h3", huge}});
+    const std::vector<TGroupRec> groups = GroupFiles(files, cmSize, 2, 0);
+    EXPECT_EQ(Paths(groups), (Groups{{"/h1", "/h2", "/h3"}, {"/s1", "/s2"}}));
+    ASSERT_EQ(groups.size(), 2u);
+    EXPECT_EQ(groups[0].TotalSize, std::numeric_limits<std::int64_t>::max());
+    EXPECT_EQ(groups[1].TotalSize, 2);
 }
 
 TEST(GroupFiles, EmptyFilesGroupBySizeAndComeLast) {

@@ -1,6 +1,13 @@
 // The settings file of the toolkit on POSIX; Windows keeps the value in the registry.
 #ifndef _WIN32
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
 
 #include "ScopedEnv.h"
 #include "platform/LanguageStore.h"
@@ -65,6 +72,74 @@ TEST_F(LanguageStore, HomeConfigWhenNoConfigFolderIsSet) {
     EXPECT_EQ(ReadStoredLanguage(), u"pl");
     Env.Set("XDG_CONFIG_HOME", "");
     EXPECT_EQ(ReadStoredLanguage(), u"pl");
+}
+
+// What reads the value runs in a child with an alarm and room for 1 GiB more of memory: a
+// reader that hangs on a pipe or reads a device without end is ended there.
+enum { rcNoValue = 10, rcValue = 11, rcError = 12 };
+int ReadInChild() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        // Above what the process maps already (a sanitizer maps a lot).
+        unsigned long long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%llu", &pages) != 1)
+                pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t room = pages * ::sysconf(_SC_PAGESIZE) + (rlim_t{1} << 30);
+        const rlimit memory{room, room};
+        ::setrlimit(RLIMIT_AS, &memory);
+        try {
+            ::_exit(ReadStoredLanguage() ? rcValue : rcNoValue);
+        } catch (...) {
+            ::_exit(rcError);
+        }
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(LanguageStore, OnlyARegularFileOfBoundedSizeIsRead) {
+    const std::string file = Tree.Path("config/Twinseek.conf");
+    const std::string value = "[General]\nCurrentLanguage=de\n";
+    const struct {
+        const char* Name;
+        std::function<void()> Make;
+        int Expected;
+    } cases[] = {
+        {"a folder", [&] { Tree.Folder("config/Twinseek.conf"); }, rcNoValue},
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }, rcNoValue},
+        {"a link to an endless device", [&] { Tree.Link("config/Twinseek.conf", "/dev/zero"); },
+         rcNoValue},
+        {"larger than the limit",
+         [&] {
+             Tree.File("config/Twinseek.conf",
+                       value + std::string(Platform::SettingsFileLimit, '\n'));
+         },
+         rcNoValue},
+        {"a link to a regular file",
+         [&] {
+             Tree.File("elsewhere.conf", value);
+             Tree.Link("config/Twinseek.conf", "../elsewhere.conf");
+         },
+         rcValue},
+        {"at the limit",
+         [&] {
+             Tree.File("config/Twinseek.conf",
+                       value + std::string(Platform::SettingsFileLimit - value.size(), '\n'));
+         },
+         rcValue},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Tree.Folder("config");
+        c.Make();
+        EXPECT_EQ(ReadInChild(), c.Expected);
+        Tree.Remove("config");
+    }
 }
 
 }  // namespace

@@ -20,9 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The translating calls of the program: the two of the translation module and the small
+// The translating calls of the program: the three of the translation module and the small
 // wrappers that the window, the update dialog and the command line put around them.
-const char* const TranslatingCalls[] = {"TranslateText", "TranslateFormat", "Tr", "Translated"};
+const char* const TranslatingCalls[] = {"TranslateText", "TranslateFormat", "TranslateFormatStrict",
+                                        "Tr", "Translated"};
 
 struct TFoundKey {
     std::string Text;

@@ -62,28 +62,38 @@ TEST(FormatText, MismatchedPlaceholdersRaiseAnErrorNamingThePattern) {
 
 class TranslateFormatTest : public TranslationTest {};
 
-TEST_F(TranslateFormatTest, FormatsTheTranslatedPattern) {
+TEST_F(TranslateFormatTest, FormatsTheTranslatedPatternOrFallsBackToEnglish) {
     Load(
         "2\nEnglish\nDeutsch\nen\nde\n"
         "Found %d files (after filters).\n%d Dateien gefunden (nach Filtern).\n"
-        "Group %d (%s)\nGruppe %s (%d)\n",
+        "Group %d (%s)\nGruppe %s (%d)\n"
+        "Scanning: %s (%d/%d)\nDurchsuche: %s\n"
+        "Done %d\nFertig %x\n",
         Text(u"de"));
     EXPECT_EQ(TranslateFormat(u"Found %d files (after filters).", {12}),
               u"12 Dateien gefunden (nach Filtern).");
     EXPECT_EQ(TranslateFormat(u"Absent %d", {1}), u"Absent 1");
+    // Translations whose placeholders do not fit: that message in English, nothing raised.
+    EXPECT_EQ(TranslateFormat(u"Group %d (%s)", {1, u"2 MB"}), u"Group 1 (2 MB)");
+    EXPECT_EQ(TranslateFormat(u"Scanning: %s (%d/%d)", {u"/a", 1, 2}), u"Scanning: /a (1/2)");
+    EXPECT_EQ(TranslateFormat(u"Done %d", {3}), u"Done 3");
+    // A bad English pattern is the program's own mistake and still raises.
+    EXPECT_THROW(TranslateFormat(u"Absent %d", {}), EFormatError);
+    EXPECT_THROW(TranslateFormat(u"Group %d (%s)", {1}), EFormatError);
+}
 
-    // A translation with its placeholders swapped is reported, naming the row's key too.
+TEST_F(TranslateFormatTest, StrictFormattingReportsABrokenTranslation) {
+    Load("2\nEnglish\nDeutsch\nen\nde\nGroup %d (%s)\nGruppe %s (%d)\n", Text(u"de"));
     try {
-        TranslateFormat(u"Group %d (%s)", {1, u"2 MB"});
+        TranslateFormatStrict(u"Group %d (%s)", {1, u"2 MB"});
         ADD_FAILURE() << "no error";
     } catch (const EFormatError& error) {
         const std::string message = error.what();
         EXPECT_NE(message.find("\"Gruppe %s (%d)\""), std::string::npos) << message;
         EXPECT_NE(message.find("\"Group %d (%s)\""), std::string::npos) << message;
     }
-
     CurrentLanguageIndex = 0;
-    EXPECT_EQ(TranslateFormat(u"Group %d (%s)", {1, u"2 MB"}), u"Group 1 (2 MB)");
+    EXPECT_EQ(TranslateFormatStrict(u"Group %d (%s)", {1, u"2 MB"}), u"Group 1 (2 MB)");
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "TranslationFixture.h"
+#include "platform/FileSystem.h"
+#include "platform/PathSyntax.h"
 #include "platform/Text.h"
 
 namespace {
@@ -106,6 +108,45 @@ TEST_F(TranslationLoad, FolderInPlaceOfTheFileIsTakenAsMissing) {
     EXPECT_NO_THROW(LoadTranslationsFrom(Tree.TextPath("transl.dt"), &Store));
     EXPECT_TRUE(TranslationTable.empty());
     EXPECT_EQ(CurrentLanguageIndex, 0);
+}
+
+// The executable's folder comes through a seam: where it cannot be found (/proc hidden) the
+// program starts in English with the stored code, as without a table.
+Text TestTableFolder;
+Text TableFolder() {
+    return TestTableFolder;
+}
+Text NoExecutableFolder() {
+    throw Platform::EPlatformError("Cannot read \"/proc/self/exe\": No such file or directory");
+}
+
+TEST_F(TranslationLoad, NoExecutableFolderLeavesEnglishAndTheStoredCode) {
+    Tree.File("transl.dt", "2\nEnglish\nDeutsch\nen\nde\nHello\nHallo\n");
+    Store.Stored = u"de";
+    EXPECT_NO_THROW(LoadTranslations(&Store, NoExecutableFolder));
+    EXPECT_TRUE(TranslationTable.empty());
+    EXPECT_EQ(CurrentLanguageIndex, 0);
+    EXPECT_EQ(CurrentLanguageCode, u"de");
+
+    TestTableFolder = Platform::ExcludeTrailingSeparator(Tree.FolderText(), Platform::NativeSyntax);
+    LoadTranslations(&Store, TableFolder);
+    EXPECT_EQ(CurrentLanguageIndex, 1);
+    EXPECT_EQ(TranslateText(u"Hello"), u"Hallo");
+}
+
+class TFailingLanguageStore : public TLanguageStore {
+public:
+    std::optional<Text> ReadCurrentLanguage() override { throw std::runtime_error("unreadable"); }
+    bool WriteCurrentLanguage(const Text&) override { return false; }
+};
+
+TEST_F(TranslationLoad, AStoreThatFailsLeavesTheSystemLanguage) {
+    const std::string system = SystemLanguage("de_DE.UTF-8");
+    Tree.File("transl.dt", "2\nOther\nSystem\nxx\n" + system + "\nHello\nHallo\n");
+    TFailingLanguageStore failing;
+    EXPECT_NO_THROW(LoadTranslationsFrom(Tree.TextPath("transl.dt"), &failing));
+    EXPECT_EQ(Platform::TextToUtf8(CurrentLanguageCode), system);
+    EXPECT_EQ(CurrentLanguageIndex, 1);
 }
 
 TEST_F(TranslationLoad, StoredCodeInCapitalsSelectsTheLanguageAndKeepsItsCase) {

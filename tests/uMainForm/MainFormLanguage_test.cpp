@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -17,7 +18,17 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <thread>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "WindowFixture.h"
 #include "platform/LanguageStore.h"
@@ -206,6 +217,62 @@ TEST(LanguageStartTest, WithoutATableTheWindowIsEnglishWithAnEmptyLanguageMenu) 
     EXPECT_TRUE(form.Messages.isEmpty());
     ResetTranslations();
 }
+
+#ifndef _WIN32
+// A pipe or an oversized file in place of the settings file: no value, at once, and nothing
+// written. Should the store still open the pipe, the test opens its other end after 5 s,
+// so that the reader ends and the test fails instead of hanging.
+TEST(SettingsLanguageStoreTest, APipeOrAnOversizedFileIsNoValue) {
+    const std::string file = QSettings(QSettings::NativeFormat, QSettings::UserScope, "Twinseek")
+                                 .fileName()
+                                 .toStdString();
+    QDir().mkpath(QFileInfo(QString::fromStdString(file)).path());
+    // What earlier tests stored comes back at the end.
+    const bool existed = QFileInfo::exists(QString::fromStdString(file));
+    const std::string saved = ReadWholeFile(file);
+    std::remove(file.c_str());
+    const struct {
+        const char* Name;
+        std::function<void()> Make;
+    } cases[] = {
+        {"a pipe", [&] { ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); }},
+        {"an oversized file",
+         [&] {
+             std::ofstream(file) << "[General]\nCurrentLanguage=de\n"
+                                 << std::string(Platform::SettingsFileLimit, '\n');
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Make();
+        std::atomic<bool> done{false};
+        std::optional<Text> read = u"not read";
+        bool written = true;
+        std::thread reader([&] {
+            TSettingsLanguageStore store;
+            read = store.ReadCurrentLanguage();
+            written = store.WriteCurrentLanguage(u"fr");
+            done = true;
+        });
+        for (int i = 0; i < 500 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const bool inTime = done;
+        while (!done) {
+            const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        reader.join();
+        std::remove(file.c_str());
+        EXPECT_TRUE(inTime);
+        EXPECT_EQ(read, std::nullopt);
+        EXPECT_FALSE(written);
+    }
+    if (existed)
+        std::ofstream(file, std::ios::binary) << saved;
+}
+#endif
 
 TEST(ShippedTableTest, ScreenshotAfterAScanInGerman) {
     if (!QFile::exists(TWINSEEK_SHIPPED_TABLE))

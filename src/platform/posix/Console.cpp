@@ -41,8 +41,22 @@ void ExitNow(int status) {
     _exit(status);
 }
 
-void WriteText(std::FILE* stream, std::string_view utf8) {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+void IgnoreOutputSignals() {
+    ::signal(SIGPIPE, SIG_IGN);
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+bool WriteText(std::FILE* stream, std::string_view utf8) {
+    return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
+
+void WriteStderrFromInterrupt(std::string_view utf8) {
+    while (!utf8.empty()) {
+        const ssize_t n = ::write(STDERR_FILENO, utf8.data(), utf8.size());
+        if (n <= 0)
+            return;
+        utf8.remove_prefix(static_cast<std::size_t>(n));
+    }
 }
 
 }  // namespace Platform

@@ -1,9 +1,13 @@
 #include "platform/FileWrite.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -16,27 +20,96 @@ namespace {
     throw EPlatformError(std::string(what) + " \"" + path + "\": " + std::strerror(error));
 }
 
-}  // namespace
-
-void WriteWholeFile(const Text& path, std::string_view bytes) {
-    const std::string name = TextToUtf8(path);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        Fail("Cannot create file", name, errno);
+// Writes every byte; the errno of the failure, or 0.
+int WriteAll(int fd, std::string_view bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int error = errno;
-            ::close(fd);
-            Fail("Cannot write file", name, error);
-        }
+        if (n < 0)
+            return errno;
         written += static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+// A pipe or a device (/dev/stdout, say) cannot be replaced: it is written into.
+void WriteInto(const std::string& name, std::string_view bytes) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        Fail("Cannot create file", name, errno);
+    if (const int error = WriteAll(fd, bytes)) {
+        ::close(fd);
+        Fail("Cannot write file", name, error);
     }
     if (::close(fd) != 0)
         Fail("Cannot write file", name, errno);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A name of our own in the folder, created exclusively, so no other file or link is met.
+int CreateTemporary(const std::string& folder, const std::string& shownName, std::string& temp) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device random;
+    const char* digits = "0123456789abcdef";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t value = (std::uint64_t{random()} << 32) ^ random() ^ ++counter;
+        std::string suffix;
+        for (int i = 0; i < 12; ++i, value >>= 4)
+            suffix += digits[value & 15];
+        temp = (folder == "/" ? "" : folder) + "/.twinseek-" + suffix + ".tmp";
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            Fail("Cannot create file", shownName, errno);
+    }
+    Fail("Cannot create file", shownName, EEXIST);
+}
+
+}  // namespace
+
+void WriteWholeFile(const Text& path, std::string_view bytes) {
+    const std::string name = TextToUtf8(path);
+    struct stat existing {};
+    const bool exists = ::stat(name.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        WriteInto(name, bytes);
+        return;
+    }
+    // Through a link, the file it leads to is replaced and the link stays.
+    std::string target = name;
+    if (exists) {
+        if (char* real = ::realpath(name.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    std::string temp;
+    const int fd = CreateTemporary(FolderOf(target), name, temp);
+    auto fail = [&](const char* what, int error) {
+        ::unlink(temp.c_str());
+        Fail(what, name, error);
+    };
+    // The replacement keeps the permissions of the report it replaces.
+    if (exists)
+        ::fchmod(fd, existing.st_mode & 07777);
+    int error = WriteAll(fd, bytes);
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        fail("Cannot write file", error);
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        fail("Cannot replace file", errno);
 }
 
 }  // namespace Platform

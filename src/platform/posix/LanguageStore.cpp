@@ -1,10 +1,11 @@
 #include "platform/LanguageStore.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -60,14 +61,42 @@ std::optional<std::string> DecodeValue(std::string_view raw) {
     return out;
 }
 
+// The whole file, when it is a regular one of bounded size. Opened without blocking, so
+// that a pipe in its place cannot hold the program; the type is asked of the open file.
+std::optional<std::string> ReadSettingsFile(const std::string& name) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct TCloser {
+        int Fd;
+        ~TCloser() { ::close(Fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > SettingsFileLimit)
+        return std::nullopt;
+    std::string content;
+    char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return content;
+        content.append(buffer, static_cast<std::size_t>(n));
+        if (static_cast<std::int64_t>(content.size()) > SettingsFileLimit)
+            return std::nullopt;  // grew while read
+    }
+}
+
 }  // namespace
 
 std::optional<Text> ReadStoredLanguage() {
-    std::ifstream file(SettingsFile(), std::ios::binary);
+    const std::optional<std::string> file = ReadSettingsFile(SettingsFile());
     if (!file)
         return std::nullopt;
-    const std::string content((std::istreambuf_iterator<char>(file)),
-                              std::istreambuf_iterator<char>());
+    const std::string& content = *file;
     std::optional<std::string> found;
     bool topLevel = true;  // keys before any section, and those of [General]
     std::size_t start = 0;

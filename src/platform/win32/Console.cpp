@@ -64,12 +64,14 @@ void ExitNow(int status) {
     ::_exit(status);  // not reached
 }
 
-void WriteText(std::FILE* stream, std::string_view utf8) {
+void IgnoreOutputSignals() {
+    // Writes fail with an error here anyway.
+}
+
+bool WriteText(std::FILE* stream, std::string_view utf8) {
     HANDLE console = ConsoleOf(stream);
-    if (console == nullptr) {
-        std::fwrite(utf8.data(), 1, utf8.size(), stream);
-        return;
-    }
+    if (console == nullptr)
+        return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
     std::fflush(stream);  // what went through the C stream comes first
     const Text text = Utf8ToText(utf8);
     std::size_t done = 0;
@@ -79,9 +81,15 @@ void WriteText(std::FILE* stream, std::string_view utf8) {
         if (!::WriteConsoleW(console, text.data() + done, static_cast<DWORD>(piece), &written,
                              nullptr) ||
             written == 0)
-            return;
+            return false;
         done += written;
     }
+    return true;
+}
+
+void WriteStderrFromInterrupt(std::string_view utf8) {
+    // The console's control handler runs on a thread of its own, where the usual way is safe.
+    WriteText(stderr, utf8);
 }
 
 }  // namespace Platform
