@@ -6,6 +6,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -37,6 +39,10 @@ std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& option
         *error = QStringLiteral("Invalid address: %1").arg(url.toString());
         return std::nullopt;
     }
+    if (options.Deadline.hasExpired()) {
+        *error = QStringLiteral("No time left for %1").arg(url.toString());
+        return std::nullopt;
+    }
     QNetworkAccessManager manager;
     QNetworkRequest request = UpdateRequest(url);
     // Never from https down to http: a redirect must not undo the secure scheme.
@@ -47,15 +53,53 @@ std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& option
     request.setTransferTimeout(options.ReadTimeoutMs);
 
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Qt holds back what it has not handed over beyond this, instead of reading on.
+    reply->setReadBufferSize(std::min<qint64>(options.MaxBytes + 1, 64 * 1024));
+    QByteArray body;
+    QString failure;
+    const auto fail = [&](const QString& text) {
+        if (failure.isEmpty())
+            failure = text;
+        reply->abort();
+    };
+    const auto tooLong = [&] {
+        fail(QStringLiteral("The answer from %1 is longer than %2 bytes.")
+                 .arg(url.toString(), QString::number(options.MaxBytes)));
+    };
+    // One byte beyond the cap is enough to know; the rest is never read.
+    const auto take = [&] {
+        if (!failure.isEmpty() || !reply->isOpen())
+            return;
+        body += reply->read(options.MaxBytes + 1 - body.size());
+        if (body.size() > options.MaxBytes)
+            tooLong();
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > options.MaxBytes)
+            tooLong();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, take);
+
     QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [&] {
+        fail(QStringLiteral("No complete answer from %1 in time.").arg(url.toString()));
+    });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!options.Deadline.isForever())
+        deadline.start(static_cast<int>(std::clamp<qint64>(options.Deadline.remainingTime(), 0,
+                                                           std::numeric_limits<int>::max())));
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    deadline.stop();
 
-    *error = AnswerFailure(*reply);
+    take();
+    *error = failure.isEmpty() ? AnswerFailure(*reply) : failure;
     if (!error->isEmpty())
         return std::nullopt;
-    return reply->readAll();
+    return body;
 }
 
 QString DownloadToFile(const TDownloadRequest& download) {

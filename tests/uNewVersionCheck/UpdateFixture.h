@@ -37,9 +37,12 @@ protected:
     }
 
     // Serves the two documents of the version check.
+    void ServeVersion(const TRoute& versionDocument, const TRoute& changeLog) {
+        Server.Route("/download/version/twinseek-version.html", versionDocument);
+        Server.Route("/download/version/twinseek-changes.html", changeLog);
+    }
     void ServeVersion(const QByteArray& versionDocument, const QByteArray& changeLog) {
-        Server.Route("/download/version/twinseek-version.html", {.Body = versionDocument});
-        Server.Route("/download/version/twinseek-changes.html", {.Body = changeLog});
+        ServeVersion(TRoute{.Body = versionDocument}, TRoute{.Body = changeLog});
     }
 
     static QString InstallerPath() {
