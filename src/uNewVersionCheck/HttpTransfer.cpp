@@ -10,6 +10,9 @@
 #include <limits>
 #include <memory>
 
+#include "translation/TextFormat.h"
+#include "uMainForm/QtText.h"
+
 namespace {
 
 // The failure of a finished reply, or empty for a 2xx answer.
@@ -24,6 +27,16 @@ QString AnswerFailure(QNetworkReply& reply) {
     return QStringLiteral("Error transferring %1 - server replied: %2 %3")
         .arg(reply.url().toString(), QString::number(code),
              reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+}
+
+// A translation whose placeholders do not fit gives the English text: the failure is still
+// told.
+QString Translated(TextView pattern, std::initializer_list<TFormatArg> args) {
+    try {
+        return Q(TranslateFormat(pattern, args));
+    } catch (const EFormatError&) {
+        return Q(FormatText(pattern, args));
+    }
 }
 
 QNetworkRequest UpdateRequest(const QUrl& url) {
@@ -104,7 +117,10 @@ std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& option
 
 QString DownloadToFile(const TDownloadRequest& download) {
     QFile file(download.FilePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // NewOnly: created here or not at all (O_EXCL, CREATE_NEW), so whatever stands at the
+    // path, a link included, is neither followed nor written.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return QStringLiteral("Cannot create %1: %2").arg(download.FilePath, file.errorString());
 
     QNetworkAccessManager manager;
@@ -173,6 +189,10 @@ QString DownloadToFile(const TDownloadRequest& download) {
         progressStep();
     if (failure.isEmpty())
         failure = AnswerFailure(*reply);
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (failure.isEmpty() && announced.isValid() && announced.toLongLong() != received)
+        failure = Translated(u"The download is incomplete: %d of %d bytes arrived.",
+                             {received, announced.toLongLong()});
     if (!file.flush() && failure.isEmpty())
         failure = QStringLiteral("Cannot write %1: %2").arg(download.FilePath, file.errorString());
     file.close();

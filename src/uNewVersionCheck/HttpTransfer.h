@@ -38,6 +38,8 @@ struct TDownloadRequest {
     std::function<QString()> StallText;
 };
 
-// Downloads into the file without following redirects; an empty text means success. The
-// file is closed on every way out, and a partial file stays.
+// Downloads into a file that it creates new, without following redirects; an empty text
+// means success. An entry already at the path (a file, a link) is a failure and is never
+// opened, followed or written. A body shorter than its Content-Length is a failure. The file
+// is closed on every way out; what was written stays for the caller to remove.
 QString DownloadToFile(const TDownloadRequest& request);

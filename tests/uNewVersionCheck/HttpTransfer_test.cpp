@@ -1,6 +1,7 @@
 // The two transfers against the server on loopback.
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -143,7 +144,9 @@ TEST_F(HttpGetTest, TheDeadlineEndsAnAnswerThatTrickles) {
 
 class DownloadTest : public UpdateTest {
 protected:
+    // Into a file that does not exist yet, as the update's private folder gives it.
     QString Download(const QByteArray& path, int stallTimeoutMs = 30000) {
+        QFile::remove(Folder.filePath("installer"));
         return DownloadToFile({
             .Url = Server.Url(path),
             .FilePath = Folder.filePath("installer"),
@@ -227,6 +230,42 @@ TEST_F(DownloadTest, FailuresOfTheServerAndTheFile) {
         {.Url = QUrl(QStringLiteral("http://127.0.0.1:%1/setup.exe").arg(ClosedPort())),
          .FilePath = Folder.filePath("installer")});
     EXPECT_NE(refused, QString());
+}
+
+TEST_F(DownloadTest, ABodyShorterThanAnnouncedFails) {
+    Server.Route("/setup.exe", {.Body = Payload(3000), .PieceSize = 1000, .AnnouncedLength = 5000});
+    // Qt tells the early close itself; the length is compared for any way it does not.
+    EXPECT_FALSE(Download("/setup.exe").isEmpty());
+    EXPECT_EQ(ReadFile(Folder.filePath("installer")), Payload(3000));
+}
+
+// What stands at the path already is never opened: not written, not truncated, and a link
+// is not followed to its target.
+TEST_F(DownloadTest, AnEntryAtThePathIsLeftAsItIs) {
+    Server.Route("/setup.exe", {.Body = "MZ new"});
+    const QString path = Folder.filePath("installer");
+    const QString victim = Folder.filePath("victim");
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a file", [&] { WriteFile(path, "old bytes"); }},
+        {"a link to a file", [&] { QFile::link(victim, path); }},
+        {"a link to nothing", [&] { QFile::link(Folder.filePath("nothing"), path); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        WriteFile(victim, "victim's bytes");
+        c.plant();
+        const QString failure = DownloadToFile({.Url = Server.Url("/setup.exe"), .FilePath = path});
+        EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+        EXPECT_EQ(ReadFile(victim), "victim's bytes");
+        EXPECT_FALSE(QFileInfo::exists(Folder.filePath("nothing")));
+        if (!QFileInfo(path).isSymLink()) {
+            EXPECT_EQ(ReadFile(path), "old bytes");
+        }
+    }
 }
 
 }  // namespace
