@@ -5,3 +5,7 @@ set(TWINSEEK_VENDOR_HOST "www.twinseek.example" CACHE STRING "Host of the vendor
 # environment variable TWINSEEK_UPDATE_URL replaces it.
 set(TWINSEEK_UPDATE_BASE "https://${TWINSEEK_VENDOR_HOST}" CACHE STRING
     "Base address of the update documents and the installer")
+# The vendor's download page: where "Update Now" sends the user off Windows, where the
+# Windows installer cannot run.
+set(TWINSEEK_DOWNLOAD_PAGE "https://${TWINSEEK_VENDOR_HOST}/download/" CACHE STRING
+    "The vendor's download page")

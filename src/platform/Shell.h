@@ -31,7 +31,8 @@ void ShowInFileManager(TextView filePath);
 // The shell's default action on a folder, document or web address ("open").
 void ShellOpen(TextView target);
 
-// Starts a program file, such as a downloaded installer, through the shell.
-void ShellStart(TextView programPath);
+// Starts a program file, such as a downloaded installer, through the shell; false when the
+// shell could not start it.
+bool ShellStart(TextView programPath);
 
 }  // namespace Platform

@@ -115,6 +115,10 @@ const std::vector<TextView>& TranslatableTexts() {
         // About box
         u"This program is provided as is, without warranty of any kind.",
         u"All rights reserved.",
+        // Checks of the update download
+        u"The download is incomplete: %d of %d bytes arrived.",
+        u"The downloaded file is not a Windows program.",
+        u"Cannot start the downloaded installer.",
     };
     return texts;
 }

@@ -6,7 +6,12 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
+#include <algorithm>
+#include <limits>
 #include <memory>
+
+#include "translation/TextFormat.h"
+#include "uMainForm/QtText.h"
 
 namespace {
 
@@ -24,6 +29,16 @@ QString AnswerFailure(QNetworkReply& reply) {
              reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
 }
 
+// A translation whose placeholders do not fit gives the English text: the failure is still
+// told.
+QString Translated(TextView pattern, std::initializer_list<TFormatArg> args) {
+    try {
+        return Q(TranslateFormat(pattern, args));
+    } catch (const EFormatError&) {
+        return Q(FormatText(pattern, args));
+    }
+}
+
 QNetworkRequest UpdateRequest(const QUrl& url) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, UpdateUserAgent);
@@ -37,6 +52,10 @@ std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& option
         *error = QStringLiteral("Invalid address: %1").arg(url.toString());
         return std::nullopt;
     }
+    if (options.Deadline.hasExpired()) {
+        *error = QStringLiteral("No time left for %1").arg(url.toString());
+        return std::nullopt;
+    }
     QNetworkAccessManager manager;
     QNetworkRequest request = UpdateRequest(url);
     // Never from https down to http: a redirect must not undo the secure scheme.
@@ -47,20 +66,61 @@ std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& option
     request.setTransferTimeout(options.ReadTimeoutMs);
 
     std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    // Qt holds back what it has not handed over beyond this, instead of reading on.
+    reply->setReadBufferSize(std::min<qint64>(options.MaxBytes + 1, 64 * 1024));
+    QByteArray body;
+    QString failure;
+    const auto fail = [&](const QString& text) {
+        if (failure.isEmpty())
+            failure = text;
+        reply->abort();
+    };
+    const auto tooLong = [&] {
+        fail(QStringLiteral("The answer from %1 is longer than %2 bytes.")
+                 .arg(url.toString(), QString::number(options.MaxBytes)));
+    };
+    // One byte beyond the cap is enough to know; the rest is never read.
+    const auto take = [&] {
+        if (!failure.isEmpty() || !reply->isOpen())
+            return;
+        body += reply->read(options.MaxBytes + 1 - body.size());
+        if (body.size() > options.MaxBytes)
+            tooLong();
+    };
+    QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > options.MaxBytes)
+            tooLong();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, take);
+
     QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, [&] {
+        fail(QStringLiteral("No complete answer from %1 in time.").arg(url.toString()));
+    });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!options.Deadline.isForever())
+        deadline.start(static_cast<int>(std::clamp<qint64>(options.Deadline.remainingTime(), 0,
+                                                           std::numeric_limits<int>::max())));
     if (!reply->isFinished())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+    deadline.stop();
 
-    *error = AnswerFailure(*reply);
+    take();
+    *error = failure.isEmpty() ? AnswerFailure(*reply) : failure;
     if (!error->isEmpty())
         return std::nullopt;
-    return reply->readAll();
+    return body;
 }
 
 QString DownloadToFile(const TDownloadRequest& download) {
     QFile file(download.FilePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // NewOnly: created here or not at all (O_EXCL, CREATE_NEW), so whatever stands at the
+    // path, a link included, is neither followed nor written.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                   QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return QStringLiteral("Cannot create %1: %2").arg(download.FilePath, file.errorString());
 
     QNetworkAccessManager manager;
@@ -129,6 +189,10 @@ QString DownloadToFile(const TDownloadRequest& download) {
         progressStep();
     if (failure.isEmpty())
         failure = AnswerFailure(*reply);
+    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+    if (failure.isEmpty() && announced.isValid() && announced.toLongLong() != received)
+        failure = Translated(u"The download is incomplete: %d of %d bytes arrived.",
+                             {received, announced.toLongLong()});
     if (!file.flush() && failure.isEmpty())
         failure = QStringLiteral("Cannot write %1: %2").arg(download.FilePath, file.errorString());
     file.close();

@@ -2,6 +2,7 @@
 // The two HTTP requests of the update check, blocking the caller while the toolkit's event
 // loop runs: a small document into memory, the installer into a file.
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QUrl>
 #include <functional>
@@ -12,9 +13,13 @@ inline const QByteArray UpdateUserAgent = QByteArrayLiteral("Mozilla/4.0 (compat
 struct THttpGetOptions {
     int MaxRedirects = 10;
     int ReadTimeoutMs = 10000;  // longest wait for the next bytes
+    qint64 MaxBytes = 0;        // the longest body taken; a longer one is a failure
+    QDeadlineTimer Deadline = QDeadlineTimer(QDeadlineTimer::Forever);  // for the whole request
 };
 
-// The body of a 2xx answer; nothing on any failure, with its text in *error.
+// The body of a 2xx answer; nothing on any failure, with its text in *error. A body longer
+// than MaxBytes (announced or sent) fails as soon as that shows, without being read to its
+// end, and so does a request still running at the deadline.
 std::optional<QByteArray> HttpGet(const QUrl& url, const THttpGetOptions& options, QString* error);
 
 struct TDownloadProgress {
@@ -33,6 +38,8 @@ struct TDownloadRequest {
     std::function<QString()> StallText;
 };
 
-// Downloads into the file without following redirects; an empty text means success. The
-// file is closed on every way out, and a partial file stays.
+// Downloads into a file that it creates new, without following redirects; an empty text
+// means success. An entry already at the path (a file, a link) is a failure and is never
+// opened, followed or written. A body shorter than its Content-Length is a failure. The file
+// is closed on every way out; what was written stays for the caller to remove.
 QString DownloadToFile(const TDownloadRequest& request);

@@ -14,6 +14,7 @@
 #include "translation/Translation.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/QtText.h"
+#include "uNewVersionCheck/InstallerFile.h"
 #include "uNewVersionCheck/UpdateIcon.h"
 #include "uNewVersionCheck/UpdateSite.h"
 #include "uNewVersionCheck/VersionCheck.h"
@@ -35,7 +36,11 @@ TfrmNewVersion::TfrmNewVersion(QWidget* parent)
       btUpdateNow(new QPushButton(QStringLiteral("Update Now"), this)),
       btCancel(new QPushButton(this)),
       ProgressBar1(new QProgressBar(this)),
-      FStartProgram([](const QString& path) { Platform::ShellStart(ToText(path)); }),
+      FStartProgram([](const QString& path) {
+          return Platform::ShellStart(ToText(QDir::toNativeSeparators(path)))
+                     ? QString()
+                     : Tr(u"Cannot start the downloaded installer.");
+      }),
       FOpenUrl([](const QUrl& url) { Platform::ShellOpen(ToText(url.toString())); }),
       FShowError([this](const QString& text) {
           QString shown = text;
@@ -43,7 +48,7 @@ TfrmNewVersion::TfrmNewVersion(QWidget* parent)
           QMessageBox::critical(this, ApplicationTitle, shown, QMessageBox::Ok);
       }),
       FInstallerUrl(UpdateUrl(InstallerPath)),
-      FDownloadFolder(QDir::tempPath()) {
+      FTempFolder(QDir::tempPath()) {
     setObjectName(QStringLiteral("frmNewVersion"));
     QFont font = this->font();
 #ifdef _WIN32
@@ -129,6 +134,11 @@ void TfrmNewVersion::btUpdateNowClick() {
         return;
     // From here on the program ends when the dialog closes, whatever happens.
     ForceUpdate = true;
+    if (!FStartsInstaller) {
+        FOpenUrl(VendorDownloadPage());
+        close();
+        return;
+    }
     DownloadAborted = false;
     FDownloading = true;
     btCancel->setText(Tr(u"Abort"));
@@ -149,7 +159,12 @@ void TfrmNewVersion::btUpdateNowClick() {
 }
 
 QString TfrmNewVersion::RunDownload() {
-    const QString path = QDir(FDownloadFolder).filePath(UpdateFileName);
+    // A folder that no other user can enter, so nobody can plant a link for the download to
+    // follow or change the installer before it starts. Gone again on every failure.
+    TDownloadFolder folder(FTempFolder, UpdateFileName);
+    if (!folder.Failure().isEmpty())
+        return folder.Failure();
+    const QString& path = folder.FilePath();
     const TDownloadRequest request{
         .Url = FInstallerUrl,
         .FilePath = path,
@@ -169,7 +184,12 @@ QString TfrmNewVersion::RunDownload() {
         return failure;
     if (!QFileInfo::exists(path))
         return Tr(u"Cannot find downloaded file.");
-    FStartProgram(path);
+    // An error page or a cut-off file is not handed to the shell.
+    if (!LooksLikeWindowsProgram(path))
+        return Tr(u"The downloaded file is not a Windows program.");
+    if (const QString startFailure = FStartProgram(path); !startFailure.isEmpty())
+        return startFailure;
+    folder.Keep();
     return {};
 }
 

@@ -28,12 +28,20 @@ public:
     QProgressBar* ProgressBar1;
 
     // The outside world, replaced by tests.
-    std::function<void(const QString& programPath)> FStartProgram;
+    // Starts the downloaded installer; a non-empty text says why it could not.
+    std::function<QString(const QString& programPath)> FStartProgram;
     std::function<void(const QUrl& url)> FOpenUrl;
     std::function<void(const QString& text)> FShowError;  // the error box
     QUrl FInstallerUrl;
-    QString FDownloadFolder;  // the user's temporary folder
+    QString FTempFolder;  // the user's temporary folder, where the download's own folder goes
     int FStallTimeoutMs = 30000;
+    // Whether the vendor's Windows installer can run here; elsewhere Update Now opens the
+    // vendor's download page instead.
+#ifdef _WIN32
+    bool FStartsInstaller = true;
+#else
+    bool FStartsInstaller = false;
+#endif
 
     void btUpdateNowClick();
     void btCancelClick();

@@ -24,3 +24,7 @@ QUrl UpdateUrl(const QString& path) {
 QUrl VendorHomePage() {
     return QUrl(QStringLiteral("https://") + VendorHost + QLatin1Char('/'));
 }
+
+QUrl VendorDownloadPage() {
+    return QUrl(QStringLiteral(TWINSEEK_DOWNLOAD_PAGE), QUrl::StrictMode);
+}

@@ -13,6 +13,9 @@ QUrl UpdateUrl(const QString& path);
 // The vendor's home page, opened after a failed download.
 QUrl VendorHomePage();
 
+// The vendor's download page, which Update Now opens where the Windows installer cannot run.
+QUrl VendorDownloadPage();
+
 inline const QString VersionDocumentPath =
     QStringLiteral("/download/version/twinseek-version.html");
 inline const QString ChangeLogPath = QStringLiteral("/download/version/twinseek-changes.html");

@@ -1,5 +1,6 @@
 #include "uNewVersionCheck/VersionCheck.h"
 
+#include <QDeadlineTimer>
 #include <optional>
 #include <string_view>
 
@@ -19,14 +20,17 @@ std::string_view Bytes(const QByteArray& data) {
 
 }  // namespace
 
-bool CheckForNewVersion(const THttpGetOptions& options) {
+bool CheckForNewVersion(const TVersionCheckOptions& options) {
+    const QDeadlineTimer deadline(options.DeadlineMs);
+    THttpGetOptions get{.ReadTimeoutMs = options.ReadTimeoutMs, .Deadline = deadline};
     QString error;
-    const std::optional<QByteArray> version =
-        HttpGet(UpdateUrl(VersionDocumentPath), options, &error);
+    get.MaxBytes = VersionDocumentMaxBytes;
+    const std::optional<QByteArray> version = HttpGet(UpdateUrl(VersionDocumentPath), get, &error);
     if (!version)
         return false;
     // A newer version without its change log is not announced at all.
-    const std::optional<QByteArray> changes = HttpGet(UpdateUrl(ChangeLogPath), options, &error);
+    get.MaxBytes = ChangeLogMaxBytes;
+    const std::optional<QByteArray> changes = HttpGet(UpdateUrl(ChangeLogPath), get, &error);
     if (!changes)
         return false;
 

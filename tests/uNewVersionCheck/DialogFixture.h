@@ -12,11 +12,19 @@
 
 class DialogTest : public UpdateTest {
 protected:
-    // Replaces what would reach the desktop by recorders.
+    // Replaces what would reach the desktop by recorders; a start answers StartFailure.
     void Record(TfrmNewVersion& dialog) {
-        dialog.FStartProgram = [this](const QString& path) { Started << path; };
+        dialog.FStartProgram = [this](const QString& path) {
+            Started << path;
+            return StartFailure;
+        };
         dialog.FOpenUrl = [this](const QUrl& url) { Opened << url; };
         dialog.FShowError = [this](const QString& text) { Errors << text; };
+    }
+    // The same, and Update Now downloads and starts the installer, as on Windows.
+    void RecordInstaller(TfrmNewVersion& dialog) {
+        Record(dialog);
+        dialog.FStartsInstaller = true;
     }
 
     // Shows the dialog modally, runs act from its event loop and returns when it closes. A
@@ -42,6 +50,7 @@ protected:
     }
 
     QStringList Started;
+    QString StartFailure;
     QList<QUrl> Opened;
     QStringList Errors;
 };

@@ -6,18 +6,38 @@
 
 namespace {
 
+// Sends the pieces of one answer, one every so many milliseconds. An endless answer starts
+// over after its last piece, and waits while the client does not take what was sent, so
+// that only what the client reads is ever produced.
 class TPieceSender : public QObject {
 public:
-    TPieceSender(QTcpSocket* socket, QList<QByteArray> pieces, int delayMs, bool complete)
+    struct TPiece {
+        QByteArray Wire;  // as it goes on the wire, framing included
+        qint64 BodyBytes;
+    };
+
+    TPieceSender(QTcpSocket* socket, QList<TPiece> pieces, int delayMs, bool complete, bool endless,
+                 qint64* bodyBytesSent)
         : QObject(socket),
           FSocket(socket),
           FPieces(std::move(pieces)),
           FDelayMs(delayMs),
-          FComplete(complete) {}
+          FComplete(complete),
+          FEndless(endless),
+          FBodyBytesSent(bodyBytesSent) {}
 
     void Next() {
+        if (FSocket->state() != QAbstractSocket::ConnectedState)
+            return;
+        if (FEndless && FIndex == FPieces.size())
+            FIndex = 0;
         if (FIndex < FPieces.size()) {
-            FSocket->write(FPieces[FIndex++]);
+            if (FEndless && FSocket->bytesToWrite() > MaxUnsent) {
+                QTimer::singleShot(1, this, &TPieceSender::Next);
+                return;
+            }
+            FSocket->write(FPieces[FIndex].Wire);
+            *FBodyBytesSent += FPieces[FIndex++].BodyBytes;
             FSocket->flush();
             QTimer::singleShot(FDelayMs, this, &TPieceSender::Next);
         } else if (FComplete) {
@@ -26,10 +46,14 @@ public:
     }
 
 private:
+    static constexpr qint64 MaxUnsent = 256 * 1024;
+
     QTcpSocket* FSocket;
-    QList<QByteArray> FPieces;
+    QList<TPiece> FPieces;
     int FDelayMs;
     bool FComplete;
+    bool FEndless;
+    qint64* FBodyBytesSent;
     qsizetype FIndex = 0;
 };
 
@@ -81,27 +105,32 @@ void THttpTestServer::Answer(QTcpSocket* socket, const QByteArray& path) {
         head += "Location: " + route.Location + "\r\n";
     if (route.Chunked)
         head += "Transfer-Encoding: chunked\r\n";
-    else
-        head += "Content-Length: " + QByteArray::number(route.Body.size()) + "\r\n";
+    else if (!route.NoLength && !route.Endless)
+        head += "Content-Length: " +
+                QByteArray::number(route.AnnouncedLength >= 0 ? route.AnnouncedLength
+                                                              : route.Body.size()) +
+                "\r\n";
     head += "Connection: close\r\n\r\n";
     socket->write(head);
     socket->flush();
 
     // The body as it goes on the wire, cut into the pieces to send.
-    QList<QByteArray> pieces;
+    QList<TPieceSender::TPiece> pieces;
     const int pieceSize = route.PieceSize > 0 ? route.PieceSize : qMax(1, int(route.Body.size()));
     qint64 limit = route.StopAfter >= 0 ? route.StopAfter : route.Body.size();
     for (qint64 at = 0; at < qMin<qint64>(limit, route.Body.size()); at += pieceSize) {
         const QByteArray piece = route.Body.mid(at, qMin<qint64>(pieceSize, limit - at));
-        pieces.append(route.Chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n"
-                                    : piece);
+        pieces.append(
+            {route.Chunked ? QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n" : piece,
+             piece.size()});
     }
     const bool complete = route.StopAfter < 0;
-    if (complete && route.Chunked)
-        pieces.append("0\r\n\r\n");
+    if (complete && route.Chunked && !route.Endless)
+        pieces.append({"0\r\n\r\n", 0});
 
     // Lives with the socket, so a connection that goes away takes its pending pieces along.
-    auto* sender = new TPieceSender(socket, pieces, route.PieceDelayMs, complete);
+    auto* sender = new TPieceSender(socket, pieces, route.PieceDelayMs, complete, route.Endless,
+                                    &FBodyBytesSent);
     sender->Next();
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // A small HTTP/1.1 server on 127.0.0.1 inside the test process. Each path answers as its
-// route says: a plain body, a chunked one, a redirect, a body sent slowly in pieces, a
-// transfer that stops, or no answer at all. Every request's path and headers are kept.
+// route says: a plain body, a chunked one, one that only the closed connection ends, a
+// redirect, a body sent slowly in pieces, one shorter than announced, one without end, a
+// transfer that stops, or no answer at all. Every request's path and headers are kept, and
+// the body bytes sent are counted.
 #include <QByteArray>
 #include <QList>
 #include <QMap>
@@ -13,11 +15,14 @@ struct TRoute {
     int Status = 200;
     QByteArray Body;
     bool Chunked = false;
-    QByteArray Location;    // sent as a redirect's target
-    int PieceSize = 0;      // >0: the body goes in pieces of this size ...
-    int PieceDelayMs = 0;   // ... one every so many milliseconds
-    qint64 StopAfter = -1;  // >=0: after this many body bytes the server falls silent
-    bool Silent = false;    // the request is read and never answered
+    QByteArray Location;          // sent as a redirect's target
+    int PieceSize = 0;            // >0: the body goes in pieces of this size ...
+    int PieceDelayMs = 0;         // ... one every so many milliseconds
+    qint64 StopAfter = -1;        // >=0: after this many body bytes the server falls silent
+    bool Silent = false;          // the request is read and never answered
+    qint64 AnnouncedLength = -1;  // >=0: the Content-Length sent, whatever the body's size
+    bool NoLength = false;  // neither Content-Length nor chunks: the closed connection ends it
+    bool Endless = false;   // the body is sent again and again until the client goes away
 };
 
 struct TSeenRequest {
@@ -34,6 +39,8 @@ public:
 
     void Route(const QByteArray& path, const TRoute& route) { FRoutes[path] = route; }
     const QList<TSeenRequest>& Requests() const { return FRequests; }
+    // Body bytes handed to the connections so far (chunk framing left out).
+    qint64 BodyBytesSent() const { return FBodyBytesSent; }
 
 private:
     void Accept();
@@ -42,6 +49,7 @@ private:
     QTcpServer FServer;
     QMap<QByteArray, TRoute> FRoutes;
     QList<TSeenRequest> FRequests;
+    qint64 FBodyBytesSent = 0;
 };
 
 // A loopback port that nothing listens on.

@@ -1,5 +1,7 @@
 // The two transfers against the server on loopback.
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <vector>
 
@@ -24,7 +26,7 @@ protected:
 TEST_F(HttpGetTest, BodyOfASuccessWithTheProgramsUserAgent) {
     Server.Route("/doc", {.Body = "22/21\r\n"});
     QString error;
-    const std::optional<QByteArray> body = HttpGet(Server.Url("/doc"), {}, &error);
+    const std::optional<QByteArray> body = HttpGet(Server.Url("/doc"), {.MaxBytes = 100}, &error);
     ASSERT_TRUE(body) << error.toStdString();
     EXPECT_EQ(*body, "22/21\r\n");
     ASSERT_EQ(Server.Requests().size(), 1);
@@ -40,8 +42,8 @@ TEST_F(HttpGetTest, RedirectsAreFollowedUpToTen) {
         SCOPED_TRACE(c.hops);
         ServeRedirectChain(c.hops);
         QString error;
-        const std::optional<QByteArray> body =
-            HttpGet(Server.Url("/hop/" + QByteArray::number(c.hops - 1)), {}, &error);
+        const std::optional<QByteArray> body = HttpGet(
+            Server.Url("/hop/" + QByteArray::number(c.hops - 1)), {.MaxBytes = 100}, &error);
         EXPECT_EQ(body.has_value(), c.arrives) << error.toStdString();
         if (body)
             EXPECT_EQ(*body, "arrived");
@@ -73,16 +75,78 @@ TEST_F(HttpGetTest, FailuresGiveNothingAndAText) {
         QString error;
         QElapsedTimer clock;
         clock.start();
-        const std::optional<QByteArray> body = HttpGet(c.url, {.ReadTimeoutMs = 500}, &error);
+        const std::optional<QByteArray> body =
+            HttpGet(c.url, {.ReadTimeoutMs = 500, .MaxBytes = 100}, &error);
         EXPECT_FALSE(body.has_value());
         EXPECT_FALSE(error.isEmpty());
         EXPECT_LT(clock.elapsed(), 5000);  // the read time-out ends a silent server
     }
 }
 
+TEST_F(HttpGetTest, AnswersBeyondTheCapFailWithoutBeingReadToTheEnd) {
+    constexpr qint64 cap = 70000;
+    const QByteArray exact = Payload(cap);
+    const QByteArray over = Payload(cap + 1);
+    const struct {
+        const char* name;
+        TRoute route;
+        bool taken;
+    } cases[] = {
+        {"exactly the cap, Content-Length", {.Body = exact}, true},
+        {"exactly the cap, chunked", {.Body = exact, .Chunked = true, .PieceSize = 9000}, true},
+        {"exactly the cap, no length", {.Body = exact, .NoLength = true}, true},
+        {"one byte over, Content-Length", {.Body = over}, false},
+        {"one byte over, chunked", {.Body = over, .Chunked = true, .PieceSize = 9000}, false},
+        {"one byte over, no length", {.Body = over, .PieceSize = 9000, .NoLength = true}, false},
+        {"10 MB announced and sent at once", {.Body = Payload(10'000'000)}, false},
+        {"endless, chunked", {.Body = Payload(65536), .Chunked = true, .Endless = true}, false},
+        {"endless, no length", {.Body = Payload(65536), .Endless = true}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Server.Route("/doc", c.route);
+        const qint64 sentBefore = Server.BodyBytesSent();
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        // The deadline only keeps a broken cap from running on for good.
+        const std::optional<QByteArray> body = HttpGet(
+            Server.Url("/doc"), {.MaxBytes = cap, .Deadline = QDeadlineTimer(20000)}, &error);
+        EXPECT_EQ(body.has_value(), c.taken) << error.toStdString();
+        if (body)
+            EXPECT_EQ(*body, exact);
+        else
+            EXPECT_TRUE(error.contains("longer than 70000 bytes")) << error.toStdString();
+        EXPECT_LT(clock.elapsed(), 5000);
+        // Only what the socket buffers hold is sent beyond what was read.
+        EXPECT_LT(Server.BodyBytesSent() - sentBefore, 32 << 20);
+    }
+}
+
+TEST_F(HttpGetTest, TheDeadlineEndsAnAnswerThatTrickles) {
+    // A byte every 100 ms: the read time-out never fires.
+    Server.Route("/doc", {.Body = "22/21 and a long tail", .PieceSize = 1, .PieceDelayMs = 100});
+    QString error;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(
+        HttpGet(Server.Url("/doc"), {.MaxBytes = 100, .Deadline = QDeadlineTimer(800)}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_GE(clock.elapsed(), 700);
+    EXPECT_LT(clock.elapsed(), 1800);
+
+    // Nothing is asked once the time is up.
+    const qsizetype asked = Server.Requests().size();
+    EXPECT_FALSE(
+        HttpGet(Server.Url("/doc"), {.MaxBytes = 100, .Deadline = QDeadlineTimer(0)}, &error));
+    EXPECT_EQ(Server.Requests().size(), asked);
+}
+
 class DownloadTest : public UpdateTest {
 protected:
+    // Into a file that does not exist yet, as the update's private folder gives it.
     QString Download(const QByteArray& path, int stallTimeoutMs = 30000) {
+        QFile::remove(Folder.filePath("installer"));
         return DownloadToFile({
             .Url = Server.Url(path),
             .FilePath = Folder.filePath("installer"),
@@ -166,6 +230,42 @@ TEST_F(DownloadTest, FailuresOfTheServerAndTheFile) {
         {.Url = QUrl(QStringLiteral("http://127.0.0.1:%1/setup.exe").arg(ClosedPort())),
          .FilePath = Folder.filePath("installer")});
     EXPECT_NE(refused, QString());
+}
+
+TEST_F(DownloadTest, ABodyShorterThanAnnouncedFails) {
+    Server.Route("/setup.exe", {.Body = Payload(3000), .PieceSize = 1000, .AnnouncedLength = 5000});
+    // Qt tells the early close itself; the length is compared for any way it does not.
+    EXPECT_FALSE(Download("/setup.exe").isEmpty());
+    EXPECT_EQ(ReadFile(Folder.filePath("installer")), Payload(3000));
+}
+
+// What stands at the path already is never opened: not written, not truncated, and a link
+// is not followed to its target.
+TEST_F(DownloadTest, AnEntryAtThePathIsLeftAsItIs) {
+    Server.Route("/setup.exe", {.Body = "MZ new"});
+    const QString path = Folder.filePath("installer");
+    const QString victim = Folder.filePath("victim");
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } cases[] = {
+        {"a file", [&] { WriteFile(path, "old bytes"); }},
+        {"a link to a file", [&] { QFile::link(victim, path); }},
+        {"a link to nothing", [&] { QFile::link(Folder.filePath("nothing"), path); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path);
+        WriteFile(victim, "victim's bytes");
+        c.plant();
+        const QString failure = DownloadToFile({.Url = Server.Url("/setup.exe"), .FilePath = path});
+        EXPECT_TRUE(failure.contains(path)) << failure.toStdString();
+        EXPECT_EQ(ReadFile(victim), "victim's bytes");
+        EXPECT_FALSE(QFileInfo::exists(Folder.filePath("nothing")));
+        if (!QFileInfo(path).isSymLink()) {
+            EXPECT_EQ(ReadFile(path), "old bytes");
+        }
+    }
 }
 
 }  // namespace

@@ -23,7 +23,19 @@ class NewVersionFormTest : public DialogTest {
 protected:
     void SetUp() override {
         DialogTest::SetUp();
-        QFile::remove(InstallerPath());
+        TempBefore = Entries(QDir::tempPath());
+    }
+
+    // A started installer lies alone in a new folder of its own in the temporary folder.
+    void ExpectStartedFromItsOwnFolder(const QByteArray& installer) {
+        ASSERT_EQ(Started.size(), 1);
+        const QFileInfo file(Started[0]);
+        EXPECT_EQ(file.fileName(), "twinseek_update.exe");
+        EXPECT_EQ(QFileInfo(file.path()).path(), QDir::tempPath());
+        EXPECT_TRUE(QFileInfo(file.path()).fileName().startsWith("twinseek-update-"));
+        EXPECT_FALSE(TempBefore.contains(QFileInfo(file.path()).fileName()));
+        EXPECT_EQ(Entries(file.path()), QStringList{"twinseek_update.exe"});
+        EXPECT_EQ(ReadFile(Started[0]), installer);
     }
 
     // Serves the installer slowly enough for a test to act during the transfer.
@@ -58,6 +70,7 @@ protected:
 
     std::vector<int> Positions;
     QString DuringDownload;
+    QStringList TempBefore;  // the temporary folder's names before the test
 };
 
 TEST_F(NewVersionFormTest, OfferAndDemandAsShown) {
@@ -120,10 +133,10 @@ TEST_F(NewVersionFormTest, EveryWayOfClosingWithoutDownload) {
 }
 
 TEST_F(NewVersionFormTest, DownloadWithContentLengthMovesTheBarAndStartsTheInstaller) {
-    const QByteArray installer = Payload(300000);
+    const QByteArray installer = WindowsProgram(300000);
     ServeInstaller({.Body = installer, .PieceSize = 30000, .PieceDelayMs = 20});
     TfrmNewVersion dialog;  // an offer: after Update Now the program ends all the same
-    Record(dialog);
+    RecordInstaller(dialog);
     WatchProgress(dialog);
     RunModal(dialog, [&] { dialog.btUpdateNow->click(); });
 
@@ -133,8 +146,7 @@ TEST_F(NewVersionFormTest, DownloadWithContentLengthMovesTheBarAndStartsTheInsta
     EXPECT_TRUE(std::is_sorted(Positions.begin(), Positions.end()));
     EXPECT_TRUE(
         std::any_of(Positions.begin(), Positions.end(), [](int p) { return p > 0 && p < 100; }));
-    EXPECT_EQ(ReadFile(InstallerPath()), installer);
-    EXPECT_EQ(Started, QStringList{InstallerPath()});
+    ExpectStartedFromItsOwnFolder(installer);
     EXPECT_TRUE(Errors.isEmpty());
     EXPECT_TRUE(Opened.isEmpty());
     EXPECT_TRUE(ForceUpdate);
@@ -144,22 +156,20 @@ TEST_F(NewVersionFormTest, DownloadWithContentLengthMovesTheBarAndStartsTheInsta
 }
 
 TEST_F(NewVersionFormTest, ChunkedDownloadLeavesTheBarAtZero) {
-    const QByteArray installer = Payload(300000);
+    const QByteArray installer = WindowsProgram(300000);
     ServeInstaller({.Body = installer, .Chunked = true, .PieceSize = 30000, .PieceDelayMs = 10});
-    // A file left by an earlier attempt is overwritten.
-    QFile old(InstallerPath());
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(Payload(400000).toUpper());
-    old.close();
+    // A file where the installer once went is neither used nor changed.
+    WriteFile(FixedInstallerPath(), "MZ from an earlier attempt");
     TfrmNewVersion dialog;
-    Record(dialog);
+    RecordInstaller(dialog);
     WatchProgress(dialog);
     RunModal(dialog, [&] { dialog.btUpdateNow->click(); });
 
     EXPECT_EQ(dialog.ProgressBar1->value(), 0);
     EXPECT_TRUE(std::all_of(Positions.begin(), Positions.end(), [](int p) { return p == 0; }));
-    EXPECT_EQ(ReadFile(InstallerPath()), installer);
-    EXPECT_EQ(Started, QStringList{InstallerPath()});
+    ExpectStartedFromItsOwnFolder(installer);
+    EXPECT_EQ(ReadFile(FixedInstallerPath()), "MZ from an earlier attempt");
+    QFile::remove(FixedInstallerPath());
     EXPECT_TRUE(Errors.isEmpty());
     EXPECT_EQ(dialog.Tag(), 0);
 }
@@ -172,7 +182,7 @@ TEST_F(NewVersionFormTest, AbortOrCloseDuringTheDownload) {
         Errors.clear();
         ServeInstaller({.Body = Payload(200000), .PieceSize = 2000, .PieceDelayMs = 20});
         TfrmNewVersion dialog;
-        Record(dialog);
+        RecordInstaller(dialog);
         AbortOnFirstProgress(dialog, byCloseBox);
         QElapsedTimer clock;
         clock.start();
@@ -183,9 +193,8 @@ TEST_F(NewVersionFormTest, AbortOrCloseDuringTheDownload) {
         EXPECT_EQ(Opened, QList<QUrl>{VendorHomePage()});
         EXPECT_TRUE(Started.isEmpty());
         EXPECT_EQ(dialog.Tag(), 0);
-        // The part that came stays for the next attempt to overwrite.
-        EXPECT_TRUE(QFileInfo::exists(InstallerPath()));
-        EXPECT_LT(QFileInfo(InstallerPath()).size(), 200000);
+        // The part that came went with its folder.
+        EXPECT_EQ(Entries(QDir::tempPath()), TempBefore);
     }
 }
 
@@ -200,7 +209,7 @@ TEST_F(NewVersionFormTest, TranslatedAbortStillAborts) {
 
     ServeInstaller({.Body = Payload(200000), .PieceSize = 2000, .PieceDelayMs = 20});
     TfrmNewVersion dialog;
-    Record(dialog);
+    RecordInstaller(dialog);
     WatchProgress(dialog);
     AbortOnFirstProgress(dialog);
     RunModal(dialog, [&] {
@@ -221,7 +230,7 @@ TEST_F(NewVersionFormTest, StalledDownloadEndsInTheFailurePath) {
         ServeInstaller({.Body = Payload(200000), .PieceSize = 1000, .StopAfter = 3000});
         TfrmNewVersion dialog;
         dialog.FStallTimeoutMs = 1000;
-        Record(dialog);
+        RecordInstaller(dialog);
         if (pressAbort)
             AbortOnFirstProgress(dialog);
         QElapsedTimer clock;
@@ -237,37 +246,81 @@ TEST_F(NewVersionFormTest, StalledDownloadEndsInTheFailurePath) {
         EXPECT_EQ(Opened, QList<QUrl>{VendorHomePage()});
         EXPECT_TRUE(Started.isEmpty());
         EXPECT_EQ(dialog.Tag(), 0);
+        EXPECT_EQ(Entries(QDir::tempPath()), TempBefore);
     }
 }
 
-TEST_F(NewVersionFormTest, ServerAndFileFailuresShowTheirOwnText) {
+// Every failure shows the failed-download box with its own text, opens the home page, starts
+// nothing (or nothing more than the start that failed) and leaves nothing behind.
+TEST_F(NewVersionFormTest, EveryFailureShowsItsOwnTextAndLeavesNothing) {
+    const QString notAProgram = "The downloaded file is not a Windows program.";
     const struct {
         const char* name;
         TRoute route;
-        QString folder;
         QString inText;  // a piece of the failure's own text
+        QString folder;
+        QString startFailure;
     } cases[] = {
-        {"404", {.Status = 404, .Body = "Not Found"}, QString(), "Not Found"},
-        {"redirect", {.Status = 302, .Location = "/elsewhere"}, QString(), "302"},
-        {"no temporary folder", {.Body = "MZ"}, QDir::tempPath() + "/missing", "missing"},
+        {"404", {.Status = 404, .Body = "Not Found"}, "Not Found"},
+        {"redirect", {.Status = 302, .Location = "/elsewhere"}, "302"},
+        {"no temporary folder",
+         {.Body = WindowsProgram(1000)},
+         "missing",
+         QDir::tempPath() + "/missing"},
+        // Qt's own text for the closed connection.
+        {"cut off before its length",
+         {.Body = WindowsProgram(3000), .AnnouncedLength = 5000},
+         "closed"},
+        {"an HTML page", {.Body = "<!DOCTYPE html><html><body>Moved</body></html>"}, notAProgram},
+        {"MZ without the PE signature", {.Body = "MZ" + Payload(1000)}, notAProgram},
+        {"PE offset beyond the end", {.Body = WindowsProgram(1000).left(0x90)}, notAProgram},
+        {"the shell cannot start it",
+         {.Body = WindowsProgram(1000)},
+         "Cannot start the downloaded installer.",
+         {},
+         "Cannot start the downloaded installer."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Errors.clear();
         Opened.clear();
+        Started.clear();
+        StartFailure = c.startFailure;
         ServeInstaller(c.route);
         TfrmNewVersion dialog;
-        Record(dialog);
+        RecordInstaller(dialog);
         if (!c.folder.isEmpty())
-            dialog.FDownloadFolder = c.folder;
+            dialog.FTempFolder = c.folder;
         RunModal(dialog, [&] { dialog.btUpdateNow->click(); });
         ASSERT_EQ(Errors.size(), 1);
         EXPECT_TRUE(Errors[0].startsWith(FailedText));
         EXPECT_TRUE(Errors[0].mid(FailedText.size()).contains(c.inText)) << Errors[0].toStdString();
         EXPECT_EQ(Opened, QList<QUrl>{VendorHomePage()});
-        EXPECT_TRUE(Started.isEmpty());
+        EXPECT_EQ(Started.size(), c.startFailure.isEmpty() ? 0 : 1);
+        EXPECT_EQ(dialog.Tag(), 0);
+        EXPECT_EQ(Entries(QDir::tempPath()), TempBefore);
+    }
+}
+
+// Where the Windows installer cannot run, Update Now sends the user to the download page.
+TEST_F(NewVersionFormTest, UpdateNowOffWindowsOpensTheDownloadPage) {
+    for (bool force : {false, true}) {
+        SCOPED_TRACE(force ? "demand" : "offer");
+        Opened.clear();
+        ForceUpdate = force;
+        TfrmNewVersion dialog;
+        Record(dialog);
+        dialog.FStartsInstaller = false;
+        RunModal(dialog, [&] { dialog.btUpdateNow->click(); });
+        EXPECT_EQ(Opened, QList<QUrl>{VendorDownloadPage()});
         EXPECT_EQ(dialog.Tag(), 0);
     }
+    EXPECT_EQ(VendorDownloadPage().scheme(), "https");
+    EXPECT_EQ(VendorDownloadPage().host(), VendorHomePage().host());
+    EXPECT_TRUE(Server.Requests().isEmpty());
+    EXPECT_TRUE(Started.isEmpty());
+    EXPECT_TRUE(Errors.isEmpty());
+    EXPECT_EQ(Entries(QDir::tempPath()), TempBefore);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <ostream>
 
 #include "HttpTestServer.h"
@@ -37,13 +38,24 @@ protected:
     }
 
     // Serves the two documents of the version check.
+    void ServeVersion(const TRoute& versionDocument, const TRoute& changeLog) {
+        Server.Route("/download/version/twinseek-version.html", versionDocument);
+        Server.Route("/download/version/twinseek-changes.html", changeLog);
+    }
     void ServeVersion(const QByteArray& versionDocument, const QByteArray& changeLog) {
-        Server.Route("/download/version/twinseek-version.html", {.Body = versionDocument});
-        Server.Route("/download/version/twinseek-changes.html", {.Body = changeLog});
+        ServeVersion(TRoute{.Body = versionDocument}, TRoute{.Body = changeLog});
     }
 
-    static QString InstallerPath() {
+    // Where the installer once went, straight in the shared temporary folder: whatever
+    // stands there must stay untouched.
+    static QString FixedInstallerPath() {
         return QDir(QDir::tempPath()).filePath("twinseek_update.exe");
+    }
+
+    // The names in a folder, hidden ones included, sorted.
+    static QStringList Entries(const QString& folder) {
+        return QDir(folder).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     static QByteArray ReadFile(const QString& path) {
@@ -51,11 +63,27 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
+    static void WriteFile(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
     // A body of the given size whose bytes tell their place, so a lost piece shows.
     static QByteArray Payload(int size) {
         QByteArray bytes(size, '\0');
         for (int i = 0; i < size; ++i)
             bytes[i] = static_cast<char>('a' + (i * 7 + i / 26) % 26);
+        return bytes;
+    }
+
+    // A Payload with the headers of a Windows program in front: "MZ", the offset 0x80 in
+    // the DOS header and the PE signature there.
+    static QByteArray WindowsProgram(int size) {
+        QByteArray bytes = Payload(size);
+        bytes.replace(0, 2, "MZ");
+        bytes.replace(0x3C, 4, QByteArray("\x80\0\0\0", 4));
+        bytes.replace(0x80, 4, QByteArray("PE\0\0", 4));
         return bytes;
     }
 

@@ -2,6 +2,8 @@
 // settings folder, all set before the application object exists.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,6 +16,8 @@ int main(int argc, char** argv) {
     std::string root = (std::filesystem::temp_directory_path() / "twinseek-update-XXXXXX").string();
     if (::mkdtemp(root.data()) == nullptr)
         return 2;
+    // Passable, not listable: the tests that act as a second user reach their trees here.
+    ::chmod(root.c_str(), 0711);
     const std::string temp = root + "/tmp";
     const std::string config = root + "/config";
     std::filesystem::create_directories(temp);

@@ -1,4 +1,7 @@
 // CheckForNewVersion against the server on loopback that TWINSEEK_UPDATE_URL points at.
+#include <QElapsedTimer>
+#include <algorithm>
+
 #include "UpdateFixture.h"
 #include "uNewVersionCheck/UpdateSite.h"
 
@@ -58,11 +61,70 @@ TEST_F(VersionCheckTest, EveryFailureIsNoUpdate) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ResetState();
-        Server.Route("/download/version/twinseek-version.html", c.version);
-        Server.Route("/download/version/twinseek-changes.html", c.changes);
+        ServeVersion(c.version, c.changes);
         EXPECT_FALSE(CheckForNewVersion({.ReadTimeoutMs = 500}));
         EXPECT_FALSE(ForceUpdate);
         EXPECT_EQ(NewVersionMessage, QString());
+    }
+}
+
+// A document padded after its first line to the given size.
+QByteArray Padded(const QByteArray& firstLines, qint64 size) {
+    return firstLines + QByteArray(size - firstLines.size(), 'x');
+}
+
+// An answer over its cap is a failed check, found without reading it to its end; one
+// deadline covers both documents, so each may come in time on its own and the check still
+// ends when the two together do not.
+TEST_F(VersionCheckTest, AnswersAreBoundedInSizeAndTime) {
+    const QByteArray versionAtCap = Padded("22/22\r\n", 64 * 1024);
+    const QByteArray versionOver = Padded("22/22\r\n", 64 * 1024 + 1);
+    const QByteArray changesAtCap = Padded("Faster\n", 1024 * 1024);
+    const QByteArray changesOver = Padded("Faster\n", 1024 * 1024 + 1);
+    const TRoute slowVersion{.Body = "22/22\n", .PieceSize = 1, .PieceDelayMs = 120};
+    const TRoute slowChanges{.Body = "Faster\n", .PieceSize = 1, .PieceDelayMs = 120};
+    const struct {
+        const char* name;
+        TRoute version;
+        TRoute changes;
+        bool show;
+        int deadlineMs = 15000;
+        int atLeastMs = 0;  // how long it must have taken (the deadline's own cases)
+    } cases[] = {
+        {"both at their caps", {.Body = versionAtCap}, {.Body = changesAtCap}, true},
+        {"version document over, Content-Length", {.Body = versionOver}, {.Body = "x"}, false},
+        {"version document over, chunked",
+         {.Body = versionOver, .Chunked = true, .PieceSize = 16384},
+         {.Body = "x"},
+         false},
+        {"version document over, no length", {.Body = versionOver, .NoLength = true}, {}, false},
+        {"version document without end", {.Body = versionAtCap, .Endless = true}, {}, false},
+        {"change log over, Content-Length", {.Body = "22/22"}, {.Body = changesOver}, false},
+        {"change log over, chunked",
+         {.Body = "22/22"},
+         {.Body = changesOver, .Chunked = true, .PieceSize = 65536},
+         false},
+        {"both slow, time enough", slowVersion, slowChanges, true, 5000},
+        {"both slow, each within the deadline, not both", slowVersion, slowChanges, false, 1000,
+         900},
+        {"a byte every 3 s",
+         {.Body = "22/22\n", .PieceSize = 1, .PieceDelayMs = 3000},
+         {},
+         false,
+         1000,
+         900},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetState();
+        ServeVersion(c.version, c.changes);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_EQ(CheckForNewVersion({.DeadlineMs = c.deadlineMs}), c.show);
+        EXPECT_GE(clock.elapsed(), c.atLeastMs);
+        EXPECT_LT(clock.elapsed(), std::min(c.deadlineMs + 1000, 5000));
+        EXPECT_EQ(ForceUpdate, c.show);
+        EXPECT_EQ(NewVersionMessage.isEmpty(), !c.show);
     }
 }
 

@@ -66,14 +66,15 @@ TEST_F(VersionGateTest, OfferAndDemandDecideWhetherTheWindowStarts) {
 
 TEST_F(VersionGateTest, UpdateNowEndsTheProgramWithTheInstallerStarted) {
     ServeVersion("22/21", "Faster\n");
-    Server.Route("/download/twinseek.exe", {.Body = "MZ installer"});
+    const QByteArray installer = WindowsProgram(1000);
+    Server.Route("/download/twinseek.exe", {.Body = installer});
     const bool goOn = RunVersionGate([&](TfrmNewVersion& dialog) {
-        Record(dialog);
+        RecordInstaller(dialog);
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.btUpdateNow->click(); });
     });
     EXPECT_FALSE(goOn);
-    EXPECT_EQ(Started, QStringList{InstallerPath()});
-    EXPECT_EQ(ReadFile(InstallerPath()), "MZ installer");
+    ASSERT_EQ(Started.size(), 1);
+    EXPECT_EQ(ReadFile(Started[0]), installer);
     EXPECT_TRUE(Errors.isEmpty());
 }
 

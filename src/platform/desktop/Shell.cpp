@@ -53,8 +53,9 @@ void ShellOpen(TextView target) {
         QDesktopServices::openUrl(url);
 }
 
-void ShellStart(TextView programPath) {
-    ShellOpen(programPath);
+bool ShellStart(TextView programPath) {
+    const QUrl url(FileUrl(programPath), QUrl::StrictMode);
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 }  // namespace Platform

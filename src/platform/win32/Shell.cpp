@@ -121,10 +121,12 @@ void ShellOpen(TextView target) {
     ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void ShellStart(TextView programPath) {
+bool ShellStart(TextView programPath) {
     // No verb: the program's default action, which for an installer asks for elevation.
     const std::wstring wide = Win32::Wide(programPath);
-    ::ShellExecuteW(nullptr, nullptr, wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    const HINSTANCE started =
+        ::ShellExecuteW(nullptr, nullptr, wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(started) > 32;  // values up to 32 are errors
 }
 
 }  // namespace Platform
