@@ -1,7 +1,19 @@
+// The folder walk.
+//
+// Each folder of the list is walked once for all masks, and each file name goes into the
+// listing of the first mask that matches it. The listings are then collected mask by mask,
+// which gives what walking the folder again for every mask gives: a file that a later mask
+// matches too was collected, or refused for its size, under the first one.
+//
+// A directory is listed at most once per scan, known by its identity, so a link to a folder
+// costs one visit whatever leads to it and no link can make the walk cycle; directories on
+// the kernel's own file systems are not entered. The walk keeps its path on the heap, not
+// the stack, and tests the stop flag at every entry.
 #include "core/FolderWalk.h"
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <limits>
 #include <thread>
 
@@ -20,38 +32,19 @@ using Platform::TFileId;
 
 constexpr std::int64_t BytesPerMB = 1048576;
 
-class TListingBuilder {
-public:
-    TListingBuilder(const TFileMask& mask, std::vector<Text>& paths) : FMask(mask), FPaths(paths) {}
+// No identity either platform gives (both leave IndexHigh 0): the listing could not tell it.
+constexpr TFileId UnknownId{.Volume = ~0ull, .IndexHigh = ~0ull, .IndexLow = ~0ull};
 
-    void Walk(const Text& folder) {
-        std::vector<TDirEntry> entries;
-        TFileId id;
-        if (Platform::ListFolder(folder, entries, &id) != Platform::TListStatus::lsOk)
-            return;
-        if (std::find(FWalkPath.begin(), FWalkPath.end(), id) != FWalkPath.end())
-            return;
-        FWalkPath.push_back(id);
-        std::sort(entries.begin(), entries.end(), [](const TDirEntry& a, const TDirEntry& b) {
-            return CompareTextLess(a.Name, b.Name);
-        });
-        for (const TDirEntry& entry : entries) {
-            if (entry.IsFolder) {
-                Walk(Platform::IncludeTrailingSeparator(
-                    Platform::JoinPath(folder, entry.Name, Platform::NativeSyntax),
-                    Platform::NativeSyntax));
-            } else if (FMask.Matches(entry.Name)) {
-                FPaths.push_back(Platform::JoinPath(folder, entry.Name, Platform::NativeSyntax));
-            }
-        }
-        FWalkPath.pop_back();
-    }
+// As the masks compare: ASCII letters regardless of case, every other character exactly.
+char16_t Fold(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
-private:
-    const TFileMask& FMask;
-    std::vector<Text>& FPaths;
-    std::vector<TFileId> FWalkPath;  // folders from the listed folder down to this one
-};
+// The plain characters a mask ends in, after its last wildcard or set.
+TextView PlainEnding(TextView mask) {
+    const std::size_t last = mask.find_last_of(u"*?[]");
+    return last == TextView::npos ? mask : mask.substr(last + 1);
+}
 
 std::int64_t SizeThreshold(std::int64_t minSizeMB) {
     if (minSizeMB <= 0)
@@ -62,32 +55,55 @@ std::int64_t SizeThreshold(std::int64_t minSizeMB) {
 }
 
 // Makes the records of a listing: each asks the platform for its file's size and identity.
-// The work is spread over the logical processors; the records are used in listing order.
+// The work is spread over the logical processors; the records are used in listing order. The
+// helpers are joined on every way out, and the first error of any of them (memory, say) is
+// raised here once all have ended.
 void MeasureListing(std::vector<Text>& listing, std::vector<std::unique_ptr<TFileInfo>>& records,
                     std::vector<TFileId>& ids) {
     const std::size_t count = listing.size();
     records.resize(count);
     ids.resize(count);
     constexpr std::size_t chunk = 256;
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (;;) {
-            const std::size_t first = next.fetch_add(chunk);
-            if (first >= count)
-                return;
-            const std::size_t last = std::min(count, first + chunk);
-            for (std::size_t i = first; i < last; ++i)
-                records[i] = std::make_unique<TFileInfo>(std::move(listing[i]), &ids[i]);
-        }
-    };
     const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(
         std::max(1u, std::thread::hardware_concurrency()), count / chunk + 1));
+    std::atomic<std::size_t> next{0};
+    std::vector<std::exception_ptr> errors(workers);
+    auto work = [&](std::exception_ptr& error) {
+        try {
+            for (;;) {
+                const std::size_t first = next.fetch_add(chunk);
+                if (first >= count)
+                    return;
+                const std::size_t last = std::min(count, first + chunk);
+                for (std::size_t i = first; i < last; ++i)
+                    records[i] = std::make_unique<TFileInfo>(std::move(listing[i]), &ids[i]);
+            }
+        } catch (...) {
+            error = std::current_exception();
+            next.store(count);  // the others stop at their next chunk
+        }
+    };
     std::vector<std::thread> threads;
-    for (unsigned w = 1; w < workers; ++w)
-        threads.emplace_back(work);
-    work();
-    for (auto& t : threads)
-        t.join();
+    threads.reserve(workers);
+    struct TJoiner {
+        std::vector<std::thread>& Threads;
+        std::atomic<std::size_t>& Next;
+        std::size_t Count;
+        ~TJoiner() {
+            Next.store(Count);  // a thread that could not be started ends the others' work too
+            for (auto& t : Threads)
+                t.join();
+        }
+    };
+    {
+        TJoiner joiner{threads, next, count};
+        for (unsigned w = 1; w < workers; ++w)
+            threads.emplace_back(work, std::ref(errors[w]));
+        work(errors[0]);
+    }
+    for (const std::exception_ptr& error : errors)
+        if (error)
+            std::rethrow_exception(error);
 }
 
 int ProgressMax(std::size_t count) {
@@ -100,12 +116,117 @@ int ProgressMax(std::size_t count) {
 
 }  // namespace
 
-bool BuildListing(const Text& folder, const TFileMask& mask, std::vector<Text>& paths) {
-    paths.clear();
-    if (!Platform::DirectoryExists(folder))
-        return false;
-    TListingBuilder(mask, paths).Walk(folder);
-    return true;
+TMaskList::TMaskList(const std::vector<Text>& masks) {
+    FMasks.reserve(masks.size());
+    for (std::size_t i = 0; i < masks.size(); ++i) {
+        FMasks.push_back(TFileMask::Compile(masks[i]));
+        if (!FMasks.back())
+            continue;
+        const TextView ending = masks[i] == u"*.*" ? TextView() : PlainEnding(masks[i]);
+        if (ending.empty()) {
+            FOthers.push_back(i);
+            continue;
+        }
+        Text key(ending);
+        for (char16_t& c : key)
+            c = Fold(c);
+        FByEnding[key].push_back(i);
+        if (std::find(FEndingLengths.begin(), FEndingLengths.end(), key.size()) ==
+            FEndingLengths.end())
+            FEndingLengths.push_back(key.size());
+    }
+    std::sort(FEndingLengths.begin(), FEndingLengths.end());
+}
+
+std::size_t TMaskList::FirstMatch(TextView name) {
+    std::size_t best = NoMatch;
+    // Each candidate list is in mask order: its first match is its best.
+    auto firstOf = [&](const std::vector<std::size_t>& candidates) {
+        for (const std::size_t m : candidates) {
+            if (m >= best)
+                return;
+            if (FMasks[m]->Matches(name)) {
+                best = m;
+                return;
+            }
+        }
+    };
+    for (const std::size_t length : FEndingLengths) {
+        if (length > name.size())
+            break;
+        FKey.assign(name.substr(name.size() - length));
+        for (char16_t& c : FKey)
+            c = Fold(c);
+        if (const auto found = FByEnding.find(FKey); found != FByEnding.end())
+            firstOf(found->second);
+    }
+    firstOf(FOthers);
+    return best;
+}
+
+TFolderWalk::TFolderWalk(TMaskList& masks, const std::atomic<bool>& stop,
+                         std::function<void()> keepResponsive)
+    : FMasks(masks), FStop(stop), FKeepResponsive(std::move(keepResponsive)) {}
+
+bool TFolderWalk::OnPseudoFileSystem(const Text& folder, std::uint64_t volume) {
+    // One question per volume: every folder of a volume lies on its file system.
+    for (const auto& [known, pseudo] : FVolumes)
+        if (known == volume)
+            return pseudo;
+    const bool pseudo = Platform::IsPseudoFileSystem(folder);
+    FVolumes.emplace_back(volume, pseudo);
+    return pseudo;
+}
+
+void TFolderWalk::Enter(Text folder, std::vector<TFrame>& stack) {
+    TFrame frame;
+    frame.Folder = std::move(folder);
+    TFileId id = UnknownId;
+    if (Platform::ListFolder(frame.Folder, frame.Entries, &id) != Platform::TListStatus::lsOk)
+        return;
+    if (id == UnknownId) {
+        if (Platform::IsPseudoFileSystem(frame.Folder))
+            return;
+    } else if (!FListed.Insert(id) || OnPseudoFileSystem(frame.Folder, id.Volume)) {
+        return;  // listed before, under this path or another one
+    }
+    std::sort(
+        frame.Entries.begin(), frame.Entries.end(),
+        [](const TDirEntry& a, const TDirEntry& b) { return CompareTextLess(a.Name, b.Name); });
+    stack.push_back(std::move(frame));
+}
+
+void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listings) {
+    listings.assign(FMasks.Count(), {});
+    std::vector<TFrame> stack;
+    Enter(folder, stack);
+    std::size_t sinceKeep = 0;
+    while (!stack.empty()) {
+        TFrame& top = stack.back();
+        if (top.Next == top.Entries.size()) {
+            stack.pop_back();
+            continue;
+        }
+        if (++sinceKeep == ListingKeepInterval) {
+            sinceKeep = 0;
+            FKeepResponsive();
+        }
+        if (FStop.load(std::memory_order_relaxed)) {
+            listings.assign(FMasks.Count(), {});
+            return;
+        }
+        const TDirEntry& entry = top.Entries[top.Next++];
+        if (entry.IsFolder) {
+            // Entering may move the frames: top is not used after it.
+            Enter(Platform::IncludeTrailingSeparator(
+                      Platform::JoinPath(top.Folder, entry.Name, Platform::NativeSyntax),
+                      Platform::NativeSyntax),
+                  stack);
+        } else if (const std::size_t m = FMasks.FirstMatch(entry.Name); m != TMaskList::NoMatch) {
+            listings[m].push_back(
+                Platform::JoinPath(top.Folder, entry.Name, Platform::NativeSyntax));
+        }
+    }
 }
 
 void CollectFiles(TScanEngine& engine) {
@@ -116,7 +237,10 @@ void CollectFiles(TScanEngine& engine) {
     const TScanSettings settings = host.ReadSettings();
     const std::vector<Text> masks = ParseMasks(settings.Masks);
     const std::int64_t threshold = SizeThreshold(settings.MinSizeMB);
+    TMaskList maskList(masks);
+    TFolderWalk walk(maskList, engine.FStopRequested, [&host] { host.KeepResponsive(); });
 
+    std::vector<std::vector<Text>> listings;  // one per mask
     std::vector<Text> listing;
     std::vector<std::unique_ptr<TFileInfo>> records;
     std::vector<TFileId> ids;
@@ -129,18 +253,20 @@ void CollectFiles(TScanEngine& engine) {
         if (!Platform::DirectoryExists(folder))
             continue;
 
-        for (const Text& maskText : masks) {
+        for (std::size_t m = 0; m < masks.size(); ++m) {
             if (engine.StopRequested())
                 break;
-            host.SetStatus(TranslateFormat(u"Scanning folder list: %s   [%s]", {folder, maskText}));
+            host.SetStatus(TranslateFormat(u"Scanning folder list: %s   [%s]", {folder, masks[m]}));
             engine.SetMarquee(true);
-            const std::optional<TFileMask> mask = TFileMask::Compile(maskText);
-            try {
-                if (!mask || !BuildListing(folder, *mask, listing))
-                    listing.clear();
-            } catch (const std::exception&) {
-                listing.clear();  // a listing that fails yields nothing, silently
+            // One walk of the folder serves every mask; each mask then takes its own listing.
+            if (m == 0) {
+                try {
+                    walk.List(folder, listings);
+                } catch (const Platform::EPlatformError&) {
+                    listings.assign(masks.size(), {});  // a folder that fails yields nothing
+                }
             }
+            listing = std::move(listings[m]);
             engine.SetMarquee(false);
             const std::size_t count = listing.size();
             host.SetProgressMax(ProgressMax(count));

@@ -64,6 +64,13 @@ TListStatus ListFolder(const Text& folder, std::vector<TDirEntry>& entries,
 TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entries,
                                TFileId* folderId = nullptr);
 
+// A folder on a file system of the kernel's own making rather than of stored files: process
+// and device tables, control and tracing files (proc, sysfs, devtmpfs, cgroup, debugfs and
+// their kin). Their trees hold no files worth comparing, and some never end (links that lead
+// back into them) or change while they are read, so the walk does not enter them. Links are
+// followed. False where the type cannot be told; always false on Windows, which has none.
+bool IsPseudoFileSystem(const Text& folder);
+
 // The entry itself, links not followed. False when it cannot be queried (it vanished, say).
 bool QueryFile(const Text& path, TFileStatus& status);
 

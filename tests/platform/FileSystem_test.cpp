@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <algorithm>
+#include <fstream>
 #include <map>
+#include <set>
+#include <sstream>
 
 #include "ScopedEnv.h"
 #include "platform/FileSystem.h"
@@ -180,6 +184,53 @@ TEST_F(FileSystem, ExistenceFollowsLinks) {
     }
     EXPECT_FALSE(FileExists(Text()));
     EXPECT_FALSE(DirectoryExists(Text()));
+}
+
+// The kernel's own file systems, told by statfs, are checked against the type names of the
+// mount table: every visible mount of a known type, pseudo or not.
+TEST_F(FileSystem, KernelFileSystemsAreKnownByTheirType) {
+    std::ifstream table("/proc/self/mountinfo");
+    if (!table)
+        GTEST_SKIP() << "no mount table at /proc/self/mountinfo";
+    const std::set<std::string> pseudo = {
+        "proc",       "sysfs",  "devtmpfs",    "cgroup",   "cgroup2",   "debugfs", "tracefs",
+        "securityfs", "pstore", "bpf",         "configfs", "fusectl",   "mqueue",  "hugetlbfs",
+        "devpts",     "autofs", "binfmt_misc", "efivarfs", "selinuxfs", "nsfs"};
+    const std::set<std::string> stored = {"ext2",    "ext3", "ext4", "xfs", "btrfs", "tmpfs",
+                                          "overlay", "vfat", "f2fs", "zfs", "nfs",   "nfs4"};
+    int pseudoSeen = 0, storedSeen = 0;
+    std::string line;
+    while (std::getline(table, line)) {
+        // id parent major:minor root mount-point options... - type source options
+        std::istringstream fields(line);
+        std::string id, parent, device, root, point, field;
+        fields >> id >> parent >> device >> root >> point;
+        while (fields >> field && field != "-") {
+        }
+        std::string type;
+        fields >> type;
+        for (std::size_t at; (at = point.find("\\040")) != std::string::npos;)
+            point.replace(at, 4, " ");
+        struct stat st;
+        if (::stat(point.c_str(), &st) != 0 ||
+            device != std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev)))
+            continue;  // covered by a later mount, or out of reach
+        SCOPED_TRACE(point + " (" + type + ")");
+        if (pseudo.count(type)) {
+            EXPECT_TRUE(IsPseudoFileSystem(Utf8ToText(point)));
+            ++pseudoSeen;
+        } else if (stored.count(type)) {
+            EXPECT_FALSE(IsPseudoFileSystem(Utf8ToText(point)));
+            ++storedSeen;
+        }
+    }
+    EXPECT_GT(pseudoSeen, 0);  // /proc itself at least
+    EXPECT_GT(storedSeen, 0);
+
+    Tree.Link("to-proc", "/proc");
+    EXPECT_TRUE(IsPseudoFileSystem(Tree.TextPath("to-proc")));  // links are followed
+    EXPECT_FALSE(IsPseudoFileSystem(Tree.FolderText()));
+    EXPECT_FALSE(IsPseudoFileSystem(Tree.TextPath("missing")));
 }
 
 TEST_F(FileSystem, HardLinksShareOneIdentity) {

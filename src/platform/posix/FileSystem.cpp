@@ -6,8 +6,15 @@
 #include <unistd.h>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#ifdef __linux__
+#include <linux/magic.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#endif
 
 namespace Platform {
 
@@ -119,6 +126,96 @@ TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entri
                                TFileId* folderId) {
     return List(folder, entries, folderId, true);
 }
+
+#ifdef __linux__
+
+namespace {
+
+bool IsPseudoType(unsigned long type) {
+    // Kernel file systems whose magic numbers the system headers do not all carry.
+    constexpr unsigned long ConfigFs = 0x62656570, FuseCtl = 0x65735543, Mqueue = 0x19800202,
+                            RpcPipeFs = 0x67596969, NfsdFs = 0x6e667364;
+    switch (type) {
+        case PROC_SUPER_MAGIC:
+        case SYSFS_MAGIC:
+        case CGROUP_SUPER_MAGIC:
+        case CGROUP2_SUPER_MAGIC:
+        case DEBUGFS_MAGIC:
+        case TRACEFS_MAGIC:
+        case SECURITYFS_MAGIC:
+        case PSTOREFS_MAGIC:
+        case BPF_FS_MAGIC:
+        case ConfigFs:
+        case FuseCtl:
+        case Mqueue:
+        case HUGETLBFS_MAGIC:
+        case DEVPTS_SUPER_MAGIC:
+        case AUTOFS_SUPER_MAGIC:
+        case BINFMTFS_MAGIC:
+        case EFIVARFS_MAGIC:
+        case SELINUX_MAGIC:
+        case SMACK_MAGIC:
+        case AAFS_MAGIC:
+        case NSFS_MAGIC:
+        case OPENPROM_SUPER_MAGIC:
+        case USBDEVICE_SUPER_MAGIC:
+        case XENFS_SUPER_MAGIC:
+        case RpcPipeFs:
+        case NfsdFs:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// devtmpfs reports the magic number of tmpfs, which holds real files; the mount table tells
+// the two apart. Each line: id, parent, major:minor, root, mount point, ..., "-", type, ...
+bool IsDevTmpfs(dev_t device) {
+    std::FILE* table = std::fopen("/proc/self/mountinfo", "re");
+    if (table == nullptr)
+        return false;
+    const std::string wanted =
+        std::to_string(major(device)) + ':' + std::to_string(minor(device)) + ' ';
+    bool found = false;
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    while (!found && ::getline(&line, &capacity, table) > 0) {
+        const std::string_view text(line);
+        const std::size_t first = text.find(' ');
+        const std::size_t second = first == text.npos ? text.npos : text.find(' ', first + 1);
+        if (second == text.npos || text.substr(second + 1, wanted.size()) != wanted)
+            continue;
+        const std::size_t dash = text.find(" - ");
+        found = dash != text.npos && text.substr(dash + 3).starts_with("devtmpfs ");
+    }
+    std::free(line);
+    std::fclose(table);
+    return found;
+}
+
+}  // namespace
+
+bool IsPseudoFileSystem(const Text& folder) {
+    const std::string name = TextToUtf8(folder);
+    struct statfs fs;
+    if (::statfs(name.c_str(), &fs) != 0)
+        return false;
+    // The magic numbers are 32 bits; some systems widen them with a sign.
+    const auto type = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
+    if (IsPseudoType(type))
+        return true;
+    struct stat st;
+    return (type == TMPFS_MAGIC || type == RAMFS_MAGIC) && ::stat(name.c_str(), &st) == 0 &&
+           IsDevTmpfs(st.st_dev);
+}
+
+#else
+
+bool IsPseudoFileSystem(const Text&) {
+    return false;  // the walk enters every file system where their types are not known
+}
+
+#endif
 
 bool QueryFile(const Text& path, TFileStatus& status) {
     return StatusAt(AT_FDCWD, TextToUtf8(path).c_str(), status);

@@ -195,6 +195,10 @@ TListStatus ListFolderMeasured(const Text& folder, std::vector<TDirEntry>& entri
     return FindList(dir, entries, folderId);
 }
 
+bool IsPseudoFileSystem(const Text&) {
+    return false;  // every Windows file system holds stored files
+}
+
 namespace {
 
 // Whether an open handle is a link or junction itself (opened with its reparse point).
