@@ -92,6 +92,8 @@ public:
                 return;
             }
         }
+        if (OnKernelFileSystem(key, hasId ? &id : nullptr))
+            return;
         const int root = AddNode(key, hasId ? &id : nullptr);
         // A folder whose listing fails stays collected, without anything below it.
         if (status == TListStatus::lsOk)
@@ -199,6 +201,19 @@ private:
         return true;
     }
 
+    // The kernel's own file systems (proc, sysfs, ...) hold no stored files, and some never
+    // end; asked once per volume.
+    bool OnKernelFileSystem(const Text& key, const TFileId* id) {
+        if (id == nullptr)
+            return Platform::IsPseudoFileSystem(key);
+        for (const auto& [volume, pseudo] : FVolumes)
+            if (volume == id->Volume)
+                return pseudo;
+        const bool pseudo = Platform::IsPseudoFileSystem(key);
+        FVolumes.emplace_back(id->Volume, pseudo);
+        return pseudo;
+    }
+
     // Iterative, so that a deep tree cannot exhaust the stack.
     void Walk(int root, std::vector<Text> subfolders) {
         struct TFrame {
@@ -234,6 +249,9 @@ private:
                     continue;
                 }
             }
+            // Not collected: its parent counts as incomplete, never as a clone of anything.
+            if (OnKernelFileSystem(childKey, hasId ? &id : nullptr))
+                continue;
             const int child = AddNode(childKey, hasId ? &id : nullptr);
             if (status == TListStatus::lsOk)
                 stack.push_back(TFrame{child, SubfolderNames(entries)});
@@ -256,6 +274,7 @@ private:
     std::unordered_map<Text, std::size_t> FBucketIndex;  // signature to bucket
     std::vector<Text> FEntries;
     std::vector<TDirEntry> FListing;
+    std::vector<std::pair<std::uint64_t, bool>> FVolumes;  // volume, on a kernel file system
 };
 
 }  // namespace

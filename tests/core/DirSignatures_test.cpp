@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include <algorithm>
 
@@ -313,6 +314,22 @@ TEST_F(DirSignatures, LinksAnalyseEachDirectoryOnce) {
     EXPECT_EQ(Sig("R"), SigOf({"D|a|" + Sig("R/A") + "|5", "L|l|A",
                                "D|zzzzzzzzzz|" + Sig("R/zzzzzzzzzz") + "|1"}));
     EXPECT_EQ(Size("R"), 6);  // what links lead to is not counted again
+}
+
+TEST_F(DirSignatures, KernelFileSystemsAreNotCollected) {
+    if (!Platform::DirectoryExists(u"/proc/self/"))
+        GTEST_SKIP() << "no /proc on this system";
+    Tree.File("R/A/f", "1");
+    Tree.File("R/B/f", "1");
+    Tree.Link("R/B/proc", "/proc");  // endless through its links, and changing while read
+    SetFolders({"R"});
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Compute());
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              20.0);
+    EXPECT_EQ(Analysed(), (Strings{"R", "R/A", "R/B"}));
+    // What holds it is not known whole, so it is never the clone of R/A.
+    EXPECT_NE(Sig("R/B"), Sig("R/A"));
 }
 #endif
 
