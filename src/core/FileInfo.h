@@ -35,10 +35,17 @@ public:
     // 40 lower-case hexadecimal digits, or the empty text.
     Text ContentHash() const;
 
+    // Whether an identity is the one the file had when the record was made: a file replaced
+    // since then has another. True when the record knows none (data not from the disk).
+    bool SameIdentity(const Platform::TFileId& id) const;
+
 private:
     std::uint32_t FNameStart = 0;
     bool FHasHash = false;
     Platform::TSha1Digest FDigest{};
+    // A digest of the identity, in what was padding: telling a replaced file needs no more.
+    // 0: unknown.
+    std::uint32_t FIdentity = 0;
 };
 
 // FFiles: owns its records, in the order of collection.

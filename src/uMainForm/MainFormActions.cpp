@@ -81,7 +81,7 @@ void TMainForm::btnDeleteSelectedClick() {
     if (!FAskYesNo(Q(TranslateFormat(texts.Question, {paths.size()}))))
         return;
     if (RecycleItems(paths)) {
-        DeleteCheckedItems(list);
+        DeleteItems(list, [](const TListItem& item) { return item.Checked; });
         FShowMessage(Tr(texts.Success));
     } else {
         FShowMessage(Tr(texts.Failure));
