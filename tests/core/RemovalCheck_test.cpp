@@ -462,8 +462,8 @@ TEST(RemovalCheck, LongComparisonsKeepTheWindowAliveAndSeeStop) {
 // told to refuse, and answers as a real trash would.
 struct TFakeTrash {
     TTempTree& Tree;
-    std::vector<Text> Refuse;
-    std::vector<std::vector<Text>> Requests;
+    std::vector<Text> Refuse = {};
+    std::vector<std::vector<Text>> Requests = {};
     bool operator()(const std::vector<Text>& paths) {
         Requests.push_back(paths);
         fs::create_directories(Tree.Path("trash"));
