@@ -46,7 +46,7 @@ const char16_t* RemovalReasonText(TRemovalReason reason) {
         case TRemovalReason::rrVerified:
             return u"Verified: a kept item holds the same content.";
         case TRemovalReason::rrNotChecked:
-            return u"Not checked.";
+            return u"Not examined yet.";
         case TRemovalReason::rrAllChecked:
             return u"Every item of its group is checked.";
         case TRemovalReason::rrKeptCopyGone:
@@ -60,7 +60,7 @@ const char16_t* RemovalReasonText(TRemovalReason reason) {
         case TRemovalReason::rrUnreadable:
             return u"It or its kept copy could not be read.";
     }
-    return u"Not checked.";
+    return u"Not examined yet.";
 }
 
 std::size_t TRemovalResult::Count(TItemOutcome outcome) const {
@@ -147,7 +147,7 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
             if (!item.Verified() && covered.HoldsInside(item.Path))
                 item.Reason = TRemovalReason::rrVerified;
     }
-    host.SetStatus(TranslateFormat(u"%d of %d checked items verified.", {VerifiedCount(), n}));
+    host.SetStatus(TranslateFormat(u"Verified: %d of %d checked items.", {VerifiedCount(), n}));
     return true;
 }
 

@@ -417,7 +417,7 @@ TEST(RemovalCheck, ShowsProgressAndStopsWithNothingDecided) {
                                      u"Checking items before removal (10/25)...",
                                      u"Checking items before removal (20/25)...",
                                      u"Checking items before removal (25/25)..."}));
-        EXPECT_EQ(s.Host.LastStatus(), u"25 of 25 checked items verified.");
+        EXPECT_EQ(s.Host.LastStatus(), u"Verified: 25 of 25 checked items.");
         EXPECT_EQ(s.Host.ProgressMax, 25);
         EXPECT_EQ(s.Host.ProgressPosition, 25);
     }
