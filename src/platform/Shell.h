@@ -1,6 +1,9 @@
 #pragma once
 // The desktop shell: the Recycle Bin or trash, the file manager, default actions.
-// On Windows these are shell calls; elsewhere the desktop's freedesktop services.
+// On Windows these are shell calls. Elsewhere the trash is written by this layer itself
+// (twinseek_platform, so the command line has it too) and the rest are the desktop's
+// freedesktop services (twinseek_shell).
+#include <string>
 #include <vector>
 
 #include "platform/Text.h"
@@ -11,6 +14,15 @@ namespace Platform {
 // desktop's trash in one request; never deletes outright. True exactly when every path
 // went; an empty list asks nothing and gives false.
 bool MoveToRecycleBin(const std::vector<Text>& paths);
+
+// What became of one path of such a request.
+struct TRecycleOutcome {
+    bool Moved = false;
+    std::string Reason;  // when not moved: a short English reason, e.g. "does not exist"
+};
+
+// MoveToRecycleBin with the outcome of every path, in the order given.
+std::vector<TRecycleOutcome> MoveToRecycleBinEach(const std::vector<Text>& paths);
 
 // Opens the file manager at the file's folder with the file selected; when no file
 // manager can select it, the folder is opened.

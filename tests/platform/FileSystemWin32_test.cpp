@@ -180,6 +180,27 @@ TEST(WindowsShell, RecycleMovesEveryPathInOneRequest) {
     EXPECT_TRUE(FileExists(tree.TextPath("stays.txt")));
 }
 
+TEST(WindowsShell, EachPathsOutcomeIsWhatTheDiskShows) {
+    TTempTree tree;
+    tree.File("one.txt", "1");
+    tree.File("two.txt", "2");
+    constexpr unsigned quiet = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    EXPECT_TRUE(Win32::RecycleEachWithFlags({}, quiet).empty());
+    // Whatever the shell does with the rest of a request that names a missing path, each
+    // outcome agrees with the disk.
+    auto outcomes =
+        Win32::RecycleEachWithFlags({tree.TextPath("one.txt"), tree.TextPath("gone.txt")}, quiet);
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].Moved, !FileExists(tree.TextPath("one.txt")));
+    EXPECT_EQ(outcomes[0].Reason, outcomes[0].Moved ? "" : "the Recycle Bin request failed");
+    EXPECT_FALSE(outcomes[1].Moved);
+    EXPECT_EQ(outcomes[1].Reason, "does not exist");
+    outcomes = Win32::RecycleEachWithFlags({tree.TextPath("two.txt")}, quiet);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].Moved);
+    EXPECT_FALSE(FileExists(tree.TextPath("two.txt")));
+}
+
 TEST(WindowsSha1, KnownDigestsThroughTheSystem) {
     TSha1 sha;
     sha.Update("abc", 3);

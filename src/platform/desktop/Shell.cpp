@@ -1,14 +1,10 @@
-// The desktop shell on freedesktop systems: the trash through Qt, the file manager over
-// D-Bus, default applications through Qt's desktop services.
+// The desktop shell on freedesktop systems: the file manager over D-Bus, default
+// applications through Qt's desktop services. The trash is posix/Trash.cpp, without Qt.
 #include "platform/Shell.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/PathSyntax.h"
@@ -25,48 +21,12 @@ QByteArray NativePath(TextView path) {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// Qt names files by QString; a name whose bytes are not UTF-8 would reach the disk under
-// another name, so it is not handed over at all.
-bool ToQtPath(TextView path, QString& qtPath) {
-    const QByteArray native = NativePath(path);
-    qtPath = QFile::decodeName(native);
-    return QFile::encodeName(qtPath) == native;
-}
-
 // A file URL made from the bytes of the path, so that any name reaches the file manager.
 QString FileUrl(TextView path) {
     return QStringLiteral("file://") + QString::fromLatin1(NativePath(path).toPercentEncoding("/"));
 }
 
-// Without the user's data folder, Qt 6.4 moves the item into a "files" folder under the
-// current folder and reports success.
-bool PrepareHomeTrash() {
-    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return !dataHome.isEmpty() && QDir::isAbsolutePath(dataHome) && QDir().mkpath(dataHome);
-}
-
-bool MoveOneToTrash(TextView path) {
-    QString qtPath;
-    if (path.empty() || !ToQtPath(path, qtPath) || !QFileInfo::exists(qtPath))
-        return false;
-    QString pathInTrash;
-    if (!QFile::moveToTrash(qtPath, &pathInTrash))
-        return false;
-    // A trash place that is not absolute is the case above: the item did not reach a trash.
-    return QDir::isAbsolutePath(pathInTrash);
-}
-
 }  // namespace
-
-bool MoveToRecycleBin(const std::vector<Text>& paths) {
-    if (paths.empty() || !PrepareHomeTrash())
-        return false;
-    // Every path is tried: one that fails does not keep the others where they are.
-    bool all = true;
-    for (const Text& path : paths)
-        all = MoveOneToTrash(path) && all;
-    return all;
-}
 
 void ShowInFileManager(TextView filePath) {
     QDBusConnection bus = QDBusConnection::sessionBus();

@@ -69,6 +69,29 @@ bool RecycleWithFlags(const std::vector<Text>& paths, unsigned flags) {
     return ::SHFileOperationW(&request) == 0 && !request.fAnyOperationsAborted;
 }
 
+std::vector<TRecycleOutcome> RecycleEachWithFlags(const std::vector<Text>& paths, unsigned flags) {
+    // The shell answers for the request as a whole; what went is read from the disk.
+    const auto exists = [](const Text& path) {
+        const std::wstring longPath = LongPath(path);
+        return !longPath.empty() &&
+               ::GetFileAttributesW(longPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    std::vector<TRecycleOutcome> outcomes(paths.size());
+    std::vector<bool> existed(paths.size());
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        existed[i] = exists(paths[i]);
+    const bool all = RecycleWithFlags(paths, flags);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!existed[i])
+            outcomes[i].Reason = "does not exist";
+        else if (all || !exists(paths[i]))
+            outcomes[i].Moved = true;
+        else
+            outcomes[i].Reason = "the Recycle Bin request failed";
+    }
+    return outcomes;
+}
+
 std::wstring SelectParameters(TextView filePath) {
     return L"/select,\"" + WithoutLongPrefix(Wide(filePath)) + L"\"";
 }
@@ -78,6 +101,10 @@ std::wstring SelectParameters(TextView filePath) {
 bool MoveToRecycleBin(const std::vector<Text>& paths) {
     // The shell's own confirmation, progress and error windows stay.
     return Win32::RecycleWithFlags(paths, FOF_ALLOWUNDO);
+}
+
+std::vector<TRecycleOutcome> MoveToRecycleBinEach(const std::vector<Text>& paths) {
+    return Win32::RecycleEachWithFlags(paths, FOF_ALLOWUNDO);
 }
 
 void ShowInFileManager(TextView filePath) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Shell.h"
 #include "platform/Text.h"
 
 namespace Platform::Win32 {
@@ -16,6 +17,9 @@ std::optional<std::wstring> ShellPathList(const std::vector<Text>& paths);
 // Sends the paths to the Recycle Bin in one shell request with these flags; true exactly
 // when the shell reports success and nothing was aborted.
 bool RecycleWithFlags(const std::vector<Text>& paths, unsigned flags);
+
+// RecycleWithFlags with what became of each path, read from the disk before and after.
+std::vector<TRecycleOutcome> RecycleEachWithFlags(const std::vector<Text>& paths, unsigned flags);
 
 // The file manager's parameters that open a file's folder with the file selected.
 std::wstring SelectParameters(TextView filePath);
