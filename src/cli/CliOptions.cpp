@@ -42,6 +42,7 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     app.add_option("--lang", o.Lang,
                    "language of this run's texts (default: the stored choice, else the system's)");
     app.add_flag("-q,--quiet", o.Quiet, "no status output");
+    AddTrashOptions(app, o.Trash);
 
     try {
         app.parse(argc, argv);

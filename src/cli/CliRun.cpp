@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdio>
+#include <iostream>
 #include <string>
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
+#include "cli/CliTrash.h"
 #include "cli/ListOutput.h"
 #include "core/CsvExport.h"
 #include "core/ScanEngine.h"
@@ -103,6 +105,12 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
                                                         : 1;
     if (!written && status == 0)
         status = 1;
+    if (options.Trash.Requested && status == 0) {
+        TTrashContext context{host, engine.FStopRequested, std::cin, Platform::StdinIsTerminal(),
+                              stderr};
+        status = TrashCheckedFiles(lvFiles, engine.FListedCompareMode, options.Trash, context);
+        host.Finish();
+    }
     if (exitWithoutCleanUp) {
         // Freeing hundreds of thousands of records one by one only delays the end: the
         // system takes the whole process back at once.
