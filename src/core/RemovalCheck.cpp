@@ -206,6 +206,7 @@ bool TRemovalCheck::PrepareOverlaps(TPacer& pacer) {
     for (const TRow& row : FCheckedRows)
         paths.push_back(row.Path);
     FCheckedPaths.emplace(paths);
+    FKeptOverlaps.assign(FKeptRows.size(), std::nullopt);
     for (const TRow& row : FCheckedRows) {
         if (!pacer.Continue())
             return false;
@@ -218,17 +219,19 @@ bool TRemovalCheck::PrepareOverlaps(TPacer& pacer) {
     return true;
 }
 
-bool TRemovalCheck::Overlaps(const Text& keptPath) const {
-    const std::vector<TFileId> chain = PhysicalChain(keptPath);
-    if (chain.empty())
-        return true;  // cannot tell where it lies
-    if (FCheckedAncestorIds.contains(chain.front()))
-        return true;  // it holds a checked folder, or is one
-    for (const TFileId& id : chain)
-        if (FCheckedIds.contains(id))
-            return true;  // it lies inside a checked folder
-    // By the paths as written too, for what the identities cannot show.
-    return FCheckedPaths && FCheckedPaths->Covers(keptPath);
+bool TRemovalCheck::Overlaps(std::size_t keptRow) const {
+    std::optional<bool>& known = FKeptOverlaps[keptRow];
+    if (!known) {
+        const Text& keptPath = FKeptRows[keptRow].Path;
+        const std::vector<TFileId> chain = PhysicalChain(keptPath);
+        known = chain.empty() ||                                // where it lies cannot be told
+                FCheckedAncestorIds.contains(chain.front()) ||  // it holds a checked folder
+                std::any_of(chain.begin(), chain.end(),
+                            [&](const TFileId& id) { return FCheckedIds.contains(id); }) ||
+                // By the paths as written too, for what the identities cannot show.
+                (FCheckedPaths && FCheckedPaths->Covers(keptPath));
+    }
+    return *known;
 }
 
 TRemovalReason TRemovalCheck::CheckFolder(const TRow& row, TPacer& pacer) const {
@@ -246,7 +249,7 @@ TRemovalReason TRemovalCheck::CheckFolder(const TRow& row, TPacer& pacer) const 
         if (!Platform::DirectoryExists(keptPath) || !Platform::QueryIdentity(keptPath, keptId) ||
             keptId == id) {
             reason = TRemovalReason::rrKeptCopyGone;
-        } else if (Overlaps(keptPath)) {
+        } else if (Overlaps(k)) {
             reason = TRemovalReason::rrKeptCopyOverlaps;
         } else {
             switch (CompareTrees(row.Path, keptPath, pacer)) {

@@ -90,7 +90,7 @@ private:
     TRemovalReason CheckFolder(const TRow& row, TPacer& pacer) const;
     // The unchecked rows of a group, in list order.
     const std::vector<std::size_t>* KeptRows(int groupId) const;
-    bool Overlaps(const Text& keptPath) const;
+    bool Overlaps(std::size_t keptRow) const;
     bool PrepareOverlaps(TPacer& pacer);
 
     TItemPath FSource;
@@ -103,4 +103,7 @@ private:
     TIdSet FCheckedIds;
     TIdSet FCheckedAncestorIds;
     std::optional<TPathSet> FCheckedPaths;
+    // Per kept row, once asked: whether it overlaps a checked folder (every checked folder
+    // of a group asks about the same kept ones).
+    mutable std::vector<std::optional<bool>> FKeptOverlaps;
 };
