@@ -176,6 +176,17 @@ TEST_F(CliTrash, ExitStatusesTellWhatBecameOfTheCheckedFiles) {
     EXPECT_TRUE(Out.Text().empty());  // --yes asks nothing
 }
 
+TEST_F(CliTrash, AKeptFileChangedAfterTheScanKeepsItsCopies) {
+    Scan(cmContent);
+    Tree.File("s/a/x", "SAME");  // between the scan and the answer
+    EXPECT_EQ(Run({.Requested = true}, "y\n"), 3);
+    const std::string gone = "Kept, not verified (The kept copy is gone or differs now.): ";
+    EXPECT_EQ(Messages(), (std::vector<std::string>{gone + P("b/x"), gone + P("c/x")}));
+    EXPECT_EQ(Moved, 0);
+    EXPECT_EQ(ReadWholeFile(P("b/x")), "same");
+    EXPECT_EQ(ReadWholeFile(P("c/x")), "same");
+}
+
 TEST_F(CliTrash, NothingCheckedAndAStopMoveNothing) {
     Tree.Remove("s/b");
     Tree.Remove("s/c");
