@@ -57,11 +57,14 @@ std::vector<Text> CheckedPaths(const TResultList& list, TItemPath source) {
 }
 
 TPathSet::TPathSet(const std::vector<Text>& paths, Platform::TPathSyntax syntax) : FSyntax(syntax) {
-    for (const Text& path : paths) {
-        Text key = CompareKey(path, syntax);
-        if (!key.empty())
-            FKeys.insert(std::move(key));
-    }
+    for (const Text& path : paths)
+        Add(path);
+}
+
+void TPathSet::Add(TextView path) {
+    Text key = CompareKey(path, FSyntax);
+    if (!key.empty())
+        FKeys.insert(std::move(key));
 }
 
 bool TPathSet::HoldsKeyInside(const Text& key) const {

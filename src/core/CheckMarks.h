@@ -30,8 +30,9 @@ std::vector<Text> CheckedPaths(const TResultList& list, TItemPath source);
 // case is ignored where the file system ignores it, a trailing separator does not count.
 class TPathSet {
 public:
-    explicit TPathSet(const std::vector<Text>& paths,
+    explicit TPathSet(const std::vector<Text>& paths = {},
                       Platform::TPathSyntax syntax = Platform::NativeSyntax);
+    void Add(TextView path);
     // The path is one of the set, or one of the set holds it.
     bool Covers(TextView path) const;
     // One of the set holds the path (the path itself does not count).

@@ -119,15 +119,23 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
     host.KeepResponsive();
     if (FSource == TItemPath::ipFirstSubItem && !PrepareOverlaps(pacer))
         return false;
+    // A folder inside a verified folder goes with it, and the kept copy of the outer one
+    // holds its content too: it needs no comparison of its own.
+    TPathSet verifiedFolders;
     for (std::size_t i = 0; i < n; ++i) {
         if (!pacer.Continue())
             return false;
         const TRow& row = FCheckedRows[i];
-        const TRemovalReason reason =
-            FSource == TItemPath::ipFileRecord ? CheckFile(row, pacer) : CheckFolder(row, pacer);
+        TRemovalReason reason = TRemovalReason::rrVerified;
+        if (FSource == TItemPath::ipFileRecord)
+            reason = CheckFile(row, pacer);
+        else if (!verifiedFolders.HoldsInside(row.Path))
+            reason = CheckFolder(row, pacer);
         if (reason == TRemovalReason::rrNotChecked)
             return false;  // stopped inside the item
         FItems[i].Reason = reason;
+        if (reason == TRemovalReason::rrVerified && FSource == TItemPath::ipFirstSubItem)
+            verifiedFolders.Add(row.Path);
         host.SetProgressPosition(Clamp(i + 1));
         if ((i + 1) % StatusInterval == 0 || i + 1 == n) {
             host.SetStatus(
@@ -135,18 +143,10 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
             host.KeepResponsive();
         }
     }
-    if (FSource == TItemPath::ipFirstSubItem) {
-        // A folder inside a verified folder goes with it, and the kept copy of the outer
-        // one holds its content too.
-        std::vector<Text> verified;
-        for (const TCheckedItem& item : FItems)
-            if (item.Verified())
-                verified.push_back(item.Path);
-        const TPathSet covered(verified);
-        for (TCheckedItem& item : FItems)
-            if (!item.Verified() && covered.HoldsInside(item.Path))
-                item.Reason = TRemovalReason::rrVerified;
-    }
+    // The same for a folder listed before the verified folder that holds it.
+    for (TCheckedItem& item : FItems)
+        if (!item.Verified() && verifiedFolders.HoldsInside(item.Path))
+            item.Reason = TRemovalReason::rrVerified;
     host.SetStatus(TranslateFormat(u"Verified: %d of %d checked items.", {VerifiedCount(), n}));
     return true;
 }
