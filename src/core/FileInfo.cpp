@@ -15,12 +15,6 @@ std::uint32_t NameStart(TextView path) {
                                                              : static_cast<std::uint32_t>(start);
 }
 
-std::uint32_t IdentityDigest(const Platform::TFileId& id) {
-    const std::uint64_t hash = Platform::TFileIdHash()(id) * 0x9E3779B97F4A7C15ull;
-    const auto digest = static_cast<std::uint32_t>(hash >> 32);
-    return digest == 0 ? 1 : digest;  // 0 stands for unknown
-}
-
 }  // namespace
 
 TFileInfo::TFileInfo(Text aPath, Platform::TFileId* id)
@@ -28,7 +22,7 @@ TFileInfo::TFileInfo(Text aPath, Platform::TFileId* id)
     Platform::TFileStatus status;
     if (Platform::QueryFile(FullPath, status)) {
         Size = status.Size;
-        FIdentity = IdentityDigest(status.Id);
+        Id = status.Id;
         if (id)
             *id = status.Id;
     }
@@ -44,10 +38,6 @@ void TFileInfo::SetContentHash(const Platform::TSha1Digest& digest) {
 
 Text TFileInfo::ContentHash() const {
     return FHasHash ? Platform::DigestToHex(FDigest) : Text();
-}
-
-bool TFileInfo::SameIdentity(const Platform::TFileId& id) const {
-    return FIdentity == 0 || FIdentity == IdentityDigest(id);
 }
 
 Text PathKey(TextView path, Platform::TPathSyntax syntax) {

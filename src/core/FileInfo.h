@@ -14,15 +14,19 @@
 class TFileInfo {
 public:
     // Makes the record of a path; asks the platform for the size (0 when it cannot tell)
-    // and, when id is given, for the file's identity. Never opens the file, never fails.
+    // and the file's identity, also written to id when given. Never opens the file, never
+    // fails.
     explicit TFileInfo(Text aPath, Platform::TFileId* id = nullptr);
-    // A record with a known size, for data that does not come from the disk.
+    // A record with a known size, for data that does not come from the disk (no identity:
+    // the hashing phase gives it no digest).
     TFileInfo(Text aPath, std::int64_t aSize);
     TFileInfo(const TFileInfo&) = delete;
     TFileInfo& operator=(const TFileInfo&) = delete;
 
     Text FullPath;
     std::int64_t Size = 0;
+    // The identity the file had when the record was made; hashing reads only that file.
+    Platform::TFileId Id;
 
     // The last component of FullPath.
     TextView Name() const { return TextView(FullPath).substr(FNameStart); }
@@ -35,17 +39,10 @@ public:
     // 40 lower-case hexadecimal digits, or the empty text.
     Text ContentHash() const;
 
-    // Whether an identity is the one the file had when the record was made: a file replaced
-    // since then has another. True when the record knows none (data not from the disk).
-    bool SameIdentity(const Platform::TFileId& id) const;
-
 private:
     std::uint32_t FNameStart = 0;
     bool FHasHash = false;
     Platform::TSha1Digest FDigest{};
-    // A digest of the identity, in what was padding: telling a replaced file needs no more.
-    // 0: unknown.
-    std::uint32_t FIdentity = 0;
 };
 
 // FFiles: owns its records, in the order of collection.

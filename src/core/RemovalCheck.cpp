@@ -39,6 +39,12 @@ std::vector<TFileId> PhysicalChain(const Text& folder) {
     return chain;
 }
 
+// Size or identity other than the scan found; a record made without the disk (no identity)
+// is judged by its size.
+bool ChangedSinceRecord(const TFileInfo& record, const TFileStatus& now) {
+    return now.Size != record.Size || (record.Id != TFileId{} && record.Id != now.Id);
+}
+
 }  // namespace
 
 const char16_t* RemovalReasonText(TRemovalReason reason) {
@@ -154,8 +160,7 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
 TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TPacer& pacer) const {
     TFileStatus now;
     if (!Platform::QueryFile(row.Path, now) || !now.IsRegular ||
-        (row.Record != nullptr &&
-         (now.Size != row.Record->Size || !row.Record->SameIdentity(now.Id))))
+        (row.Record != nullptr && ChangedSinceRecord(*row.Record, now)))
         return TRemovalReason::rrChangedSinceScan;
     const std::vector<std::size_t>* kept = KeptRows(row.GroupId);
     if (kept == nullptr)
