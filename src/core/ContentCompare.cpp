@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -128,21 +129,28 @@ TSameness CompareFileBytes(const Text& a, const Text& b, TPacer& pacer) {
     // One pair of buffers per thread: a check compares many small files.
     thread_local std::unique_ptr<unsigned char[]> bufferA(new unsigned char[CompareBlockSize]);
     thread_local std::unique_ptr<unsigned char[]> bufferB(new unsigned char[CompareBlockSize]);
+    std::optional<Platform::TFileReader> readerA, readerB;
     try {
-        Platform::TFileReader readerA(a);
-        Platform::TFileReader readerB(b);
-        for (;;) {
-            if (!pacer.Continue())
-                return TSameness::snStopped;
-            const std::size_t n = ReadFull(readerA, bufferA.get(), CompareBlockSize);
-            const std::size_t m = ReadFull(readerB, bufferB.get(), CompareBlockSize);
-            if (n != m || std::memcmp(bufferA.get(), bufferB.get(), n) != 0)
-                return TSameness::snDiffer;
-            if (n < CompareBlockSize)
-                return TSameness::snSame;
-        }
+        readerA.emplace(a);
+        readerB.emplace(b);
     } catch (const Platform::EPlatformError&) {
         return TSameness::snUnreadable;
+    }
+    for (;;) {
+        // Outside the reading's error handling: what a message handler raises is its own.
+        if (!pacer.Continue())
+            return TSameness::snStopped;
+        std::size_t n = 0, m = 0;
+        try {
+            n = ReadFull(*readerA, bufferA.get(), CompareBlockSize);
+            m = ReadFull(*readerB, bufferB.get(), CompareBlockSize);
+        } catch (const Platform::EPlatformError&) {
+            return TSameness::snUnreadable;
+        }
+        if (n != m || std::memcmp(bufferA.get(), bufferB.get(), n) != 0)
+            return TSameness::snDiffer;
+        if (n < CompareBlockSize)
+            return TSameness::snSame;
     }
 }
 
