@@ -44,6 +44,7 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     app.add_option("--files-csv", o.FilesCsv,
                    "write the File Clones list as the window's export does");
     app.add_option("--folders-csv", o.FoldersCsv, "write the Folder Clones list likewise");
+    AddTrashOptions(app, o.Trash);
     app.add_option("--lang", o.Lang,
                    "language of this run's texts (default: the stored choice, else the system's)");
     app.add_flag("-q,--quiet", o.Quiet, "no status output");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliTrash.h"
 #include "core/ScanSettings.h"
 
 struct TCliOptions {
@@ -21,6 +22,7 @@ struct TCliOptions {
     std::optional<std::string> FilesCsv;
     std::optional<std::string> FoldersCsv;
     std::optional<std::string> Lang;
+    TTrashOptions Trash;
 };
 
 struct TCliParse {

@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <optional>
 #include <string>
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
+#include "cli/CliTrash.h"
 #include "cli/ListOutput.h"
 #include "core/CsvExport.h"
 #include "core/ScanEngine.h"
@@ -131,6 +133,15 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
                                                         : 1;
     if ((failed || host.OutputFailed()) && status == 0)
         status = 1;
+    if (options.Trash.Requested && status == 0) {
+        TTrashContext context{host, engine.FStopRequested, std::cin, Platform::StdinIsTerminal(),
+                              stderr};
+        // The first Ctrl+C stops the check, as it stops a scan: nothing is moved then.
+        activeHost = &host;
+        status = TrashCheckedFiles(lvFiles, engine.FListedCompareMode, options.Trash, context);
+        activeHost = nullptr;
+        host.Finish();
+    }
     if (exitWithoutCleanUp) {
         // Freeing hundreds of thousands of records one by one only delays the end: the
         // system takes the whole process back at once.

@@ -1,8 +1,7 @@
 #include "core/CheckMarks.h"
 
-#include <unordered_set>
-
 #include "core/FileInfo.h"
+#include "platform/PathProbe.h"
 
 namespace {
 
@@ -38,57 +37,79 @@ void SetAllChecked(TResultList& list, bool checked) {
         SetMark(list, i, checked);
 }
 
+Text ItemPath(const TListItem& item, TItemPath source) {
+    if (source == TItemPath::ipFileRecord)
+        return item.Data != nullptr ? item.Data->FullPath : Text();
+    return item.SubItems.empty() ? Text() : item.SubItems.front();
+}
+
 std::vector<Text> CheckedPaths(const TResultList& list, TItemPath source) {
     std::vector<Text> paths;
     for (int i = 0; i < list.ItemCount(); ++i) {
         const TListItem& item = list.ItemAt(i);
         if (!item.Checked)
             continue;
-        if (source == TItemPath::ipFileRecord) {
-            if (item.Data != nullptr)
-                paths.push_back(item.Data->FullPath);
-        } else if (!item.SubItems.empty()) {
-            paths.push_back(item.SubItems.front());
-        }
+        Text path = ItemPath(item, source);
+        if (!path.empty())
+            paths.push_back(std::move(path));
     }
     return paths;
 }
 
-std::vector<Text> OutermostPaths(const std::vector<Text>& paths, Platform::TPathSyntax syntax) {
-    std::vector<Text> keys;
-    keys.reserve(paths.size());
-    std::unordered_set<Text> all;
-    for (const Text& path : paths) {
-        keys.push_back(CompareKey(path, syntax));
-        all.insert(keys.back());
+TPathSet::TPathSet(const std::vector<Text>& paths, Platform::TPathSyntax syntax) : FSyntax(syntax) {
+    for (const Text& path : paths)
+        Add(path);
+}
+
+void TPathSet::Add(TextView path) {
+    Text key = CompareKey(path, FSyntax);
+    if (!key.empty())
+        FKeys.insert(std::move(key));
+}
+
+bool TPathSet::HoldsKeyInside(const Text& key) const {
+    // An ancestor ends just before a separator, or with it when it is a root ("/", "C:\").
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (!Platform::IsPathSeparator(key[i], FSyntax))
+            continue;
+        if ((i > 0 && FKeys.contains(key.substr(0, i))) ||
+            (i + 1 < key.size() && FKeys.contains(key.substr(0, i + 1))))
+            return true;
     }
+    return false;
+}
+
+bool TPathSet::Covers(TextView path) const {
+    const Text key = CompareKey(path, FSyntax);
+    return !key.empty() && (FKeys.contains(key) || HoldsKeyInside(key));
+}
+
+bool TPathSet::HoldsInside(TextView path) const {
+    const Text key = CompareKey(path, FSyntax);
+    return !key.empty() && HoldsKeyInside(key);
+}
+
+std::vector<Text> OutermostPaths(const std::vector<Text>& paths, Platform::TPathSyntax syntax) {
+    const TPathSet all(paths, syntax);
     std::unordered_set<Text> taken;
     std::vector<Text> outermost;
-    for (std::size_t p = 0; p < paths.size(); ++p) {
-        const Text& key = keys[p];
+    for (const Text& path : paths) {
+        const Text key = CompareKey(path, syntax);
         if (key.empty() || !taken.insert(key).second)
             continue;
-        // An ancestor ends just before a separator, or with it when it is a root ("/", "C:\").
-        bool covered = false;
-        for (std::size_t i = 0; i < key.size() && !covered; ++i) {
-            if (!Platform::IsPathSeparator(key[i], syntax))
-                continue;
-            covered = (i > 0 && all.contains(key.substr(0, i))) ||
-                      (i + 1 < key.size() && all.contains(key.substr(0, i + 1)));
-        }
-        if (!covered)
-            outermost.push_back(paths[p]);
+        if (!all.HoldsInside(path))
+            outermost.push_back(path);
     }
     return outermost;
 }
 
-void DeleteCheckedItems(TResultList& list) {
+void DeleteItems(TResultList& list, const std::function<bool(const TListItem&)>& doomed) {
     // The list is rebuilt from the items that stay: deleting one item at a time moves every
     // later item each time, which took seconds for 50,000 of 100,000 rows.
     std::vector<TListItem> kept;
     int selected = -1;
     for (int i = 0; i < list.ItemCount(); ++i) {
-        if (list.ItemAt(i).Checked)
+        if (doomed(list.ItemAt(i)))
             continue;
         if (i == list.SelectedIndex())
             selected = static_cast<int>(kept.size());
@@ -109,4 +130,12 @@ void DeleteCheckedItems(TResultList& list) {
     if (auto* memoryList = dynamic_cast<TMemoryResultList*>(&list))
         memoryList->SetSelectedIndex(selected);
     list.EndUpdate();
+}
+
+void DeleteGoneItems(TResultList& list, TItemPath source, const std::vector<Text>& sent) {
+    const TPathSet request(sent);
+    DeleteItems(list, [&](const TListItem& item) {
+        const Text path = ItemPath(item, source);
+        return !path.empty() && request.Covers(path) && Platform::PathIsGone(path);
+    });
 }

@@ -86,9 +86,9 @@ void FindFileDuplicates(TScanEngine& engine) {
     TScanHost& host = engine.Host;
     TResultList& list = engine.lvFiles;
     const TScanSettings settings = host.ReadSettings();
-    const std::vector<TGroupRec> groups =
-        GroupFiles(engine.FFiles, GetCompareMode(settings.CompareIndex), settings.MinGroupSize,
-                   settings.MaxGroups);
+    engine.FListedCompareMode = GetCompareMode(settings.CompareIndex);
+    const std::vector<TGroupRec> groups = GroupFiles(engine.FFiles, engine.FListedCompareMode,
+                                                     settings.MinGroupSize, settings.MaxGroups);
     const std::size_t n = groups.size();
 
     std::size_t listed = 0;

@@ -48,6 +48,9 @@ public:
     // Hashing workers; 0: one per logical processor.
     unsigned FHashWorkers = 0;
 
+    // How the groups of the File Clones list were found: only content mode compared them.
+    TCompareMode FListedCompareMode = cmContent;
+
 private:
     TScanOutcome Finish(TScanOutcome outcome);
 

@@ -6,6 +6,8 @@
 namespace Platform {
 
 bool StderrIsTerminal();
+// Whether standard input is a terminal, which echoes the line the user answers with.
+bool StdinIsTerminal();
 // Columns of the terminal on stderr; 80 when unknown.
 int TerminalColumns();
 // Calls handler from the interrupt signal (Ctrl+C). The handler must be async-signal-safe.

@@ -119,6 +119,27 @@ const std::vector<TextView>& TranslatableTexts() {
         u"The download is incomplete: %d of %d bytes arrived.",
         u"The downloaded file is not a Windows program.",
         u"Cannot start the downloaded installer.",
+        // The check before a removal
+        u"Checking items before removal (%d/%d)...",
+        u"Verified: %d of %d checked items.",
+        u"Removal check stopped. Nothing was moved.",
+        u"Verified: a kept item holds the same content.",
+        u"Not examined yet.",
+        u"Every item of its group is checked.",
+        u"The kept copy is gone or differs now.",
+        u"It changed since the scan.",
+        u"Its group was found by name or size, and the contents differ.",
+        u"The kept copy lies inside a checked item or holds one.",
+        u"It or its kept copy could not be read.",
+        u"These items could not be verified as copies of a kept item. They stay where they are "
+        u"unless you move all checked items.",
+        u"Item",
+        u"Reason",
+        u"Move only the verified items",
+        u"Move all checked items",
+        u"Cancel",
+        u"Items that could not be moved: %d",
+        u"Checked items kept because they could not be verified: %d",
     };
     return texts;
 }

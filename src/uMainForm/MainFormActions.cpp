@@ -1,5 +1,5 @@
-// The result commands: check marks, the Recycle Bin, open location and CSV export. Each acts
-// on the list of the page that is showing.
+// The result commands: check marks, open location and CSV export. Each acts on the list of
+// the page that is showing.
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTabWidget>
@@ -9,7 +9,6 @@
 #include "core/FileInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
-#include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/QtText.h"
@@ -21,21 +20,6 @@ namespace {
 QString Tr(TextView english) {
     return Q(TranslateText(english));
 }
-
-// The texts of the Recycle Bin command, per page.
-struct TRecycleTexts {
-    const char16_t* NothingChecked;
-    const char16_t* Question;
-    const char16_t* Success;
-    const char16_t* Failure;
-};
-
-constexpr TRecycleTexts FileTexts{u"No files selected.", u"Move %d files to Recycle Bin?",
-                                  u"Files were moved to the Recycle Bin.",
-                                  u"Failed to delete some files."};
-constexpr TRecycleTexts DirTexts{
-    u"No directories selected.", u"Move %d directories to Recycle Bin?",
-    u"Directories were moved to the Recycle Bin.", u"Failed to delete some directories."};
 
 }  // namespace
 
@@ -58,34 +42,6 @@ void TMainForm::btnUncheckAllClick() {
 bool TMainForm::AskYesNo(const QString& text) {
     return QMessageBox::question(this, ApplicationTitle, text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-}
-
-bool TMainForm::RecycleItems(const std::vector<Text>& paths) {
-    return Platform::MoveToRecycleBin(OutermostPaths(paths));
-}
-
-void TMainForm::btnDeleteSelectedClick() {
-    // A running scan is still filling the lists and may free the records they point to.
-    if (FEngine->Scanning())
-        return;
-    const bool files = PageControl1->currentWidget() == tsFiles;
-    const TRecycleTexts& texts = files ? FileTexts : DirTexts;
-    TResultModel& list = files ? *FFilesList : *FDirsList;
-
-    const std::vector<Text> paths =
-        CheckedPaths(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem);
-    if (paths.empty()) {
-        FShowMessage(Tr(texts.NothingChecked));
-        return;
-    }
-    if (!FAskYesNo(Q(TranslateFormat(texts.Question, {paths.size()}))))
-        return;
-    if (RecycleItems(paths)) {
-        DeleteCheckedItems(list);
-        FShowMessage(Tr(texts.Success));
-    } else {
-        FShowMessage(Tr(texts.Failure));
-    }
 }
 
 void TMainForm::ShowFileInShell(const Text& filePath) {

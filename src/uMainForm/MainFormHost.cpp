@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "translation/Translation.h"
 #include "uMainForm/QtText.h"
 #include "uMainForm/uMainForm.h"
 
@@ -89,8 +90,9 @@ void TMainForm::ShowMessage(const Text& text) {
 
 void TMainForm::btnScanClick() {
     // Scan stays enabled during a scan; the engine refuses a second one, and the outcome
-    // of the running one must not be overwritten by the refusal.
-    if (FEngine->Scanning())
+    // of the running one must not be overwritten by the refusal. A removal check reads the
+    // records that a scan would free.
+    if (FEngine->Scanning() || FRemoving)
         return;
     FLastOutcome = FEngine->Scan();
     if (FCloseAfterScan) {
@@ -100,5 +102,10 @@ void TMainForm::btnScanClick() {
 }
 
 void TMainForm::btnStopClick() {
+    if (FRemoving) {
+        FEngine->FStopRequested = true;
+        SetStatus(TranslateText(u"Stopping..."));
+        return;
+    }
     FEngine->Stop();
 }

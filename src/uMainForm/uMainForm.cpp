@@ -172,5 +172,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // The same for the check before a removal, which moves nothing once stopped.
+    if (FRemoving) {
+        FCloseAfterScan = true;
+        FEngine->FStopRequested = true;
+        event->ignore();
+        return;
+    }
     event->accept();
 }

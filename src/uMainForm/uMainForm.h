@@ -10,6 +10,7 @@
 
 #include "core/ScanEngine.h"
 #include "core/ScanHost.h"
+#include "uMainForm/RemovalDialog.h"
 
 class QAction;
 class QButtonGroup;
@@ -66,6 +67,13 @@ public:
     std::function<bool(const QString& text)> FAskYesNo = [this](const QString& text) {
         return AskYesNo(text);
     };
+    // After the check before a removal: the items that could not be verified, with their
+    // reasons, and what to do about them.
+    std::function<TRemovalChoice(const TRemovalCheck& check)> FAskUnverified =
+        [this](const TRemovalCheck& check) { return AskUnverified(check); };
+    // The Recycle Bin, or a trash of the test's own.
+    std::function<bool(const std::vector<Text>& paths)> FMoveToTrash =
+        [this](const std::vector<Text>& paths) { return RecycleItems(paths); };
     // Runs the prepared save dialog; returns the chosen path, empty when cancelled.
     std::function<QString(QFileDialog& dialog)> FRunSaveDialog = [this](QFileDialog& dialog) {
         return RunSaveDialog(dialog);
@@ -195,6 +203,7 @@ private:
     // The result list of the page that is showing.
     TResultModel& ActiveList();
     bool AskYesNo(const QString& text);
+    TRemovalChoice AskUnverified(const TRemovalCheck& check);
     QString RunSaveDialog(QFileDialog& dialog);
     void ExportList(TResultModel& list, const QString& defaultName);
     static void ShowFileInShell(const Text& filePath);
@@ -208,6 +217,8 @@ private:
     int FProgressMax = 100;
     bool FMarquee = false;
     bool FBusy = false;
+    // Set while a scan or a removal check runs: closing waits for its end.
     bool FCloseAfterScan = false;
+    bool FRemoving = false;
     TScanOutcome FLastOutcome = TScanOutcome::soRefused;
 };

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "core/CheckMarks.h"
 #include "core/FileInfo.h"
+#include "support/TempTree.h"
 
 namespace {
 
@@ -136,19 +138,53 @@ TEST(CheckMarks, OutermostPathsDropWhatAnotherPathHolds) {
     }
 }
 
-TEST(CheckMarks, DeleteCheckedItemsKeepsGroupsAndTheSelectedItem) {
+TEST(CheckMarks, DeletedItemsLeaveGroupsAndTheSelectedItem) {
     TMemoryResultList list = MakeList({{1, false}, {1, true}, {2, true}, {2, true}, {3, false}});
     list.AddGroup(1, u"Group 1");
     list.AddGroup(2, u"Group 2");
     list.AddGroup(3, u"Group 3");
     list.SetSelectedIndex(4);
-    DeleteCheckedItems(list);
+    DeleteItems(list, [](const TListItem& item) { return item.Checked; });
     EXPECT_EQ(list.ItemCount(), 2);
     EXPECT_EQ(list.ItemAt(0).GroupId, 1);
     EXPECT_EQ(list.ItemAt(1).GroupId, 3);
     EXPECT_EQ(list.GroupCount(), 3);  // group 2 stays, empty
     EXPECT_EQ(list.SelectedIndex(), 1);
     EXPECT_EQ(list.UpdateDepth(), 0);
+}
+
+// After a removal, rows go exactly when the request covered their path and the disk no
+// longer has it; what stayed keeps its mark.
+TEST(CheckMarks, DeleteGoneItemsAsksTheDiskForWhatTheRequestCovered) {
+    TTempTree tree;
+    for (const char* rel : {"gone/a.txt", "gone/sub/b.txt", "failed/c.txt", "other/d.txt"})
+        tree.File(rel, "x");
+    std::vector<std::unique_ptr<TFileInfo>> records;
+    TMemoryResultList files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
+    TMemoryResultList dirs{{u"Group", u"Directory", u"Size"}};
+    for (const char* rel : {"gone/a.txt", "gone/sub/b.txt", "failed/c.txt", "other/d.txt"}) {
+        records.push_back(std::make_unique<TFileInfo>(tree.TextPath(rel)));
+        files.AddItem({u"1", {}, 1, true, records.back().get()});
+    }
+    for (const char* rel : {"gone", "gone/sub", "failed", "other"})
+        dirs.AddItem({u"1", {tree.TextPath(rel)}, 1, true});
+    // The trash took "gone"; "failed" stayed; "other" went by another hand, not this request.
+    tree.Remove("gone");
+    tree.Remove("other/d.txt");
+    const std::vector<Text> sent = {tree.TextPath("gone"), tree.TextPath("failed")};
+    DeleteGoneItems(files, TItemPath::ipFileRecord, sent);
+    DeleteGoneItems(dirs, TItemPath::ipFirstSubItem, sent);
+    ASSERT_EQ(files.ItemCount(), 2);
+    EXPECT_EQ(files.ItemAt(0).Data->FullPath, tree.TextPath("failed/c.txt"));
+    EXPECT_EQ(files.ItemAt(1).Data->FullPath, tree.TextPath("other/d.txt"));
+    ASSERT_EQ(dirs.ItemCount(), 2);
+    EXPECT_EQ(dirs.ItemAt(0).SubItems[0], tree.TextPath("failed"));
+    EXPECT_EQ(dirs.ItemAt(1).SubItems[0], tree.TextPath("other"));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(files.ItemAt(i).Checked);
+        EXPECT_TRUE(dirs.ItemAt(i).Checked);
+    }
+    EXPECT_EQ(ReadWholeFile(tree.Path("failed/c.txt")), "x");
 }
 
 }  // namespace

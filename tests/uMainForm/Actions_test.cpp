@@ -40,9 +40,9 @@ std::string ShownMarks(const TResultModel& model) {
 }
 
 // A little tree whose files and folders stand in the two lists as a scan would list them:
-// File Clones: group 1 m/a.txt, m/b.txt, m/c.txt; group 2 n/d.txt, n/e.txt (all but the
-// first of each checked). Folder Clones: group 1 dirs/p, dirs/q; group 2 dirs/p/sub,
-// dirs/q/sub (nothing checked).
+// File Clones: group 1 m/a.txt, m/b.txt, m/c.txt (all "M"); group 2 n/d.txt, n/e.txt (all
+// "N"); all but the first of each checked. Folder Clones: group 1 dirs/p, dirs/q; group 2
+// dirs/p/sub, dirs/q/sub (nothing checked).
 class ActionsTest : public testing::Test {
 protected:
     ActionsTest() {
@@ -51,6 +51,10 @@ protected:
         Form.FAskYesNo = [this](const QString& text) {
             Questions << text;
             return Answer;
+        };
+        Form.FAskUnverified = [this](const TRemovalCheck& check) {
+            Unverified.push_back(check.Items().size() - check.VerifiedCount());
+            return TRemovalChoice::rcCancel;
         };
         Form.FShowInFileManager = [this](const Text& path) { Shown << Q(path); };
         Form.FOpenFolder = [this](const Text& path) { Opened << Q(path); };
@@ -64,7 +68,7 @@ protected:
             files.AddGroup(group + 1, Platform::IntToText(group + 1));
             ++group;
             for (const char* name : names) {
-                Tree.File(name, name);
+                Tree.File(name, group == 1 ? "M" : "N");
                 Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(name)));
                 const TFileInfo& file = *Records.back();
                 files.AddItem(
@@ -110,6 +114,7 @@ protected:
     TSettingsLanguageStore Store;
     TTestForm Form{&Store};
     QStringList Questions, Shown, Opened;
+    std::vector<std::size_t> Unverified;  // for each time the unverified items were shown
     bool Answer = true;
 };
 
@@ -165,9 +170,10 @@ TEST_F(ActionsTest, CheckedFilesGoToTheTrashAndTheirRowsGo) {
     Form.btnDeleteSelected->click();
     EXPECT_EQ(Questions, QStringList{"Move 3 files to Recycle Bin?"});
     EXPECT_EQ(Form.Messages, QStringList{"Files were moved to the Recycle Bin."});
-    EXPECT_EQ(ReadWholeFile(TrashFile("b.txt")), "m/b.txt");
-    EXPECT_EQ(ReadWholeFile(TrashFile("c.txt")), "m/c.txt");
-    EXPECT_EQ(ReadWholeFile(TrashFile("d.txt")), "n/d.txt");
+    EXPECT_TRUE(Unverified.empty());  // all verified: no second question
+    EXPECT_EQ(ReadWholeFile(TrashFile("b.txt")), "M");
+    EXPECT_EQ(ReadWholeFile(TrashFile("c.txt")), "M");
+    EXPECT_EQ(ReadWholeFile(TrashFile("d.txt")), "N");
     EXPECT_TRUE(fs::exists(Tree.Path("data/Trash/info/d.txt.trashinfo")));
     EXPECT_TRUE(fs::exists(Tree.Path("m/a.txt")));
     EXPECT_TRUE(fs::exists(Tree.Path("n/e.txt")));
@@ -199,25 +205,31 @@ TEST_F(ActionsTest, AFailureOrANoLeavesEveryRow) {
     struct TCase {
         const char* Name;
         bool Answer;
-        bool Vanish;
+        bool TrashFails;
         QStringList Messages;
     };
+    const QString root = QString::fromStdString(Tree.Root());
     const TCase cases[] = {
         {"answered No", false, false, {}},
-        {"a path that vanished", true, true, {"Failed to delete some files."}},
+        {"a trash that moves nothing",
+         true,
+         true,
+         {"Failed to delete some files.\nItems that could not be moved: 3\n" + root + "/m/b.txt\n" +
+          root + "/m/c.txt\n" + root + "/n/e.txt"}},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         Form.Messages.clear();
         Questions.clear();
         Answer = c.Answer;
-        if (c.Vanish)
-            Tree.Remove("m/b.txt");
+        if (c.TrashFails)
+            Form.FMoveToTrash = [](const std::vector<Text>&) { return false; };
         Form.btnDeleteSelected->click();
         EXPECT_EQ(Questions, QStringList{"Move 3 files to Recycle Bin?"});
         EXPECT_EQ(Form.Messages, c.Messages);
         EXPECT_EQ(ShownMarks(Form.FilesList()), ".xx|.x");
-        EXPECT_TRUE(fs::exists(Tree.Path("m/a.txt")));
+        for (const char* name : {"m/a.txt", "m/b.txt", "m/c.txt", "n/d.txt", "n/e.txt"})
+            EXPECT_TRUE(fs::exists(Tree.Path(name))) << name;
     }
 }
 

@@ -21,6 +21,10 @@ bool StderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
+bool StdinIsTerminal() {
+    return isatty(STDIN_FILENO) == 1;
+}
+
 int TerminalColumns() {
     winsize size{};
     if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)

@@ -39,6 +39,11 @@ HANDLE ConsoleOf(std::FILE* stream) {
 
 }  // namespace
 
+bool StdinIsTerminal() {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+
 bool StderrIsTerminal() {
     DWORD mode = 0;
     return ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;

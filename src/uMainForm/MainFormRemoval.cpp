@@ -1,0 +1,130 @@
+// The Recycle Bin command: the question, the check before the removal, the choice about
+// what could not be verified, the request, and the lists and message after it.
+#include <QStringList>
+#include <QTabWidget>
+
+#include "core/CheckMarks.h"
+#include "core/RemovalCheck.h"
+#include "platform/Shell.h"
+#include "translation/TextFormat.h"
+#include "translation/Translation.h"
+#include "uMainForm/QtText.h"
+#include "uMainForm/RemovalDialog.h"
+#include "uMainForm/ResultModel.h"
+#include "uMainForm/uMainForm.h"
+
+namespace {
+
+QString Tr(TextView english) {
+    return Q(TranslateText(english));
+}
+
+// The texts of the Recycle Bin command, per page.
+struct TRecycleTexts {
+    const char16_t* NothingChecked;
+    const char16_t* Question;
+    const char16_t* Success;
+    const char16_t* Failure;
+};
+
+constexpr TRecycleTexts FileTexts{u"No files selected.", u"Move %d files to Recycle Bin?",
+                                  u"Files were moved to the Recycle Bin.",
+                                  u"Failed to delete some files."};
+constexpr TRecycleTexts DirTexts{
+    u"No directories selected.", u"Move %d directories to Recycle Bin?",
+    u"Directories were moved to the Recycle Bin.", u"Failed to delete some directories."};
+
+// How many of the items that failed the message names.
+constexpr std::size_t NamedFailures = 5;
+
+// What went, what failed (the first few by name) and what stayed unverified.
+QString OutcomeMessage(const TRecycleTexts& texts, const TRemovalCheck& check,
+                       const TRemovalResult& result) {
+    QStringList lines;
+    const std::size_t failed = result.Count(TItemOutcome::ioFailed);
+    const std::size_t kept = result.Count(TItemOutcome::ioKept);
+    if (failed == 0 && result.Count(TItemOutcome::ioMoved) > 0)
+        lines << Tr(texts.Success);
+    if (failed > 0) {
+        lines << Tr(texts.Failure)
+              << Q(TranslateFormat(u"Items that could not be moved: %d", {failed}));
+        std::size_t named = 0;
+        for (std::size_t i = 0; i < result.Outcomes.size() && named < NamedFailures; ++i) {
+            if (result.Outcomes[i] != TItemOutcome::ioFailed)
+                continue;
+            lines << Q(check.Items()[i].Path);
+            ++named;
+        }
+        if (failed > named)
+            lines << QStringLiteral("...");
+    }
+    if (kept > 0)
+        lines << Q(
+            TranslateFormat(u"Checked items kept because they could not be verified: %d", {kept}));
+    return lines.join(QLatin1Char('\n'));
+}
+
+}  // namespace
+
+bool TMainForm::RecycleItems(const std::vector<Text>& paths) {
+    return Platform::MoveToRecycleBin(OutermostPaths(paths));
+}
+
+TRemovalChoice TMainForm::AskUnverified(const TRemovalCheck& check) {
+    TRemovalDialog dialog(check, this);
+    dialog.exec();
+    return dialog.Choice();
+}
+
+void TMainForm::btnDeleteSelectedClick() {
+    // A running scan is still filling the lists and may free the records they point to; a
+    // running check is this command already.
+    if (FEngine->Scanning() || FRemoving)
+        return;
+    const bool files = PageControl1->currentWidget() == tsFiles;
+    const TRecycleTexts& texts = files ? FileTexts : DirTexts;
+    TResultModel& list = files ? *FFilesList : *FDirsList;
+
+    TRemovalCheck check(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem,
+                        FEngine->FListedCompareMode);
+    if (check.Items().empty()) {
+        FShowMessage(Tr(texts.NothingChecked));
+        return;
+    }
+    if (!FAskYesNo(Q(TranslateFormat(texts.Question, {check.Items().size()}))))
+        return;
+
+    FRemoving = true;
+    FEngine->FStopRequested = false;
+    SetBusy(true);
+    // A stop that came after the last item still cancels: the user asked before anything went.
+    const bool checked = check.Run(*this, FEngine->FStopRequested) && !FEngine->StopRequested();
+    SetProgressPosition(0);
+    SetBusy(false);
+    FRemoving = false;
+    if (!checked) {
+        SetStatus(TranslateText(u"Removal check stopped. Nothing was moved."));
+        if (FCloseAfterScan) {
+            FCloseAfterScan = false;
+            close();
+        }
+        return;
+    }
+
+    const TRemovalChoice choice = check.VerifiedCount() == check.Items().size()
+                                      ? TRemovalChoice::rcVerifiedOnly
+                                      : FAskUnverified(check);
+    if (choice == TRemovalChoice::rcCancel)
+        return;
+    const TRemovalResult result =
+        check.Remove(choice == TRemovalChoice::rcAllChecked,
+                     [this](const std::vector<Text>& paths) { return FMoveToTrash(paths); });
+    // Rows go when the disk no longer has their item: what the request covered (a file inside
+    // a folder that went leaves the File Clones page too) and checked items that vanished.
+    std::vector<Text> examined = result.Sent;
+    for (const TCheckedItem& item : check.Items())
+        examined.push_back(item.Path);
+    DeleteGoneItems(*FFilesList, TItemPath::ipFileRecord, examined);
+    DeleteGoneItems(*FDirsList, TItemPath::ipFirstSubItem, examined);
+    FShowMessage(OutcomeMessage(texts, check, result));
+}
