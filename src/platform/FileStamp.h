@@ -1,0 +1,30 @@
+#pragma once
+// What tells that a file still holds what it held when it was last read, without reading it:
+// its identity, its size and its two times. The change time moves with every write and every
+// change of the file's metadata and cannot be set back, so a file replaced by one of the same
+// size whose modification time was set back still shows as changed.
+#include <cstdint>
+
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+namespace Platform {
+
+struct TFileStamp {
+    TFileId Id;
+    std::int64_t Size = 0;
+    // Nanoseconds since 1970-01-01 UTC, as finely as the file system keeps them.
+    std::int64_t ModifiedTime = 0;
+    // POSIX: the inode's change time (st_ctime); Windows: ChangeTime of FILE_BASIC_INFO.
+    std::int64_t ChangeTime = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+// The stamp of the plain file at the path, a link not followed. False when there is none
+// (vanished, a link, a folder, a special file) or it cannot be queried.
+bool QueryFileStamp(const Text& path, TFileStamp& stamp);
+
+// The current time in the unit of the stamps' times.
+std::int64_t CurrentFileTime();
+
+}  // namespace Platform
