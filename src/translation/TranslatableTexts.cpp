@@ -140,6 +140,8 @@ const std::vector<TextView>& TranslatableTexts() {
         u"Cancel",
         u"Items that could not be moved: %d",
         u"Checked items kept because they could not be verified: %d",
+        // The digest cache
+        u"Clear hash cache",
     };
     return texts;
 }

@@ -74,6 +74,10 @@ void TMainForm::Exit1Click() {
     close();
 }
 
+void TMainForm::ClearHashCache1Click() {
+    FEngine->ClearDigestCache();
+}
+
 void TMainForm::OpenVendorPage(const QString& path) {
     FOpenUrl(QUrl(QStringLiteral("https://") + VendorHost + path));
 }

@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/DigestCache.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
 #include "uMainForm/ResultModel.h"
@@ -78,6 +79,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     setTabOrder(chkDirDuplicates, chkParallelHash);
 
     FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
+    FEngine->FDigestCachePath = CacheFilePath();
     ConnectCommands();
     FormCreate();
 
@@ -126,6 +128,7 @@ void TMainForm::ConnectCommands() {
     connect(ExportFileClones1, &QAction::triggered, this, &TMainForm::btnExportFilesClick);
     connect(btnExportDirs, &QPushButton::clicked, this, &TMainForm::btnExportDirsClick);
     connect(ExportFolderClones1, &QAction::triggered, this, &TMainForm::btnExportDirsClick);
+    connect(ClearHashCache1, &QAction::triggered, this, &TMainForm::ClearHashCache1Click);
 }
 
 void TMainForm::FormCreate() {

@@ -129,6 +129,7 @@ public:
     QAction* N1;
     QAction* ExportFileClones1;
     QAction* ExportFolderClones1;
+    QAction* ClearHashCache1;
     QAction* N2;
     QAction* Exit1;
     QMenu* Action1;
@@ -176,6 +177,7 @@ public slots:
     void Button1Click();
     void btnExportFilesClick();
     void btnExportDirsClick();
+    void ClearHashCache1Click();
 
 public:
     void BuildLanguageMenu();

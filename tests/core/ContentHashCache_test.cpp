@@ -10,6 +10,8 @@
 #include "core/ContentHash.h"
 #include "core/DigestCache.h"
 #include "core/FolderWalk.h"
+#include "core/RemovalCheck.h"
+#include "platform/FileStamp.h"
 #include "support/EngineTest.h"
 
 namespace {
@@ -193,6 +195,31 @@ TEST_F(HashCache, ClearRemovesTheFileAndAScanThatRunsMeanwhileWritesNone) {
     Tree.File("cache/twinseek/sha1-cache.bin/mine", "x");
     Engine.ClearDigestCache();
     EXPECT_EQ(ReadWholeFile(Tree.Path("cache/twinseek/sha1-cache.bin/mine")), "x");
+}
+
+// A cache that lies (altered by hand, or a file changed within one tick of the clock) can
+// make a group of files that differ; the check before a removal reads them and keeps both.
+TEST_F(HashCache, AWrongDigestFromTheCacheNeverLetsARemovalThrough) {
+    Tree.File("t/a", "first");
+    Tree.File("t/b", "other");
+    TDigestCache lie;
+    for (const char* rel : {"t/a", "t/b"}) {
+        Platform::TFileStamp stamp;
+        ASSERT_TRUE(Platform::QueryFileStamp(Tree.TextPath(rel), stamp));
+        lie.Record(stamp, Platform::TSha1Digest{}, Platform::CurrentFileTime() + 60'000'000'000);
+    }
+    lie.Save(CachePath);
+    ScanList(true);
+    EXPECT_EQ(Engine.FDigestsFromCache, 2u);
+    ASSERT_EQ(Files.ItemCount(), 2);  // the lie made a group
+    ASSERT_TRUE(Files.ItemAt(1).Checked);
+
+    TRemovalCheck check(Files, TItemPath::ipFileRecord, cmContent);
+    std::atomic<bool> stop{false};
+    ASSERT_TRUE(check.Run(Host, stop));
+    ASSERT_EQ(check.Items().size(), 1u);
+    EXPECT_FALSE(check.Items()[0].Verified());
+    EXPECT_EQ(ReadWholeFile(Tree.Path("t/b")), "other");
 }
 
 }  // namespace
