@@ -107,27 +107,26 @@ struct TPhaseCache {
     std::vector<TCacheSlot> Slots;        // one per target
 };
 
-// A file whose stamp matches an entry takes the entry's digest unread. A file that is read
-// keeps its stamp for the cache only when it is the file the walk found and the same stamp
-// holds after the reading: a file written meanwhile is not kept.
+// A file whose stamp as the walk found it matches an entry takes the entry's digest unread:
+// the digest of its content as it was then. A file that is read is kept for the cache only
+// when the walk's stamp still holds after the reading: one written since is not kept.
 std::optional<Platform::TSha1Digest> CachedDigestOf(const TFileInfo& file,
                                                     const Platform::TFileStatus& expected,
                                                     const TDigestCache& cache, TCacheSlot& slot,
                                                     const TKeepGoing& keepGoing) {
-    Platform::TFileStamp before;
-    const bool stamped = Platform::QueryFileStamp(file.FullPath, before) && before.Id == file.Id &&
-                         before.Size == file.Size;
-    if (stamped) {
-        if (const Platform::TSha1Digest* digest = cache.Find(before)) {
-            slot = TCacheSlot{.Source = TCacheSlot::csCache, .Stamp = before};
-            return *digest;
-        }
+    const Platform::TFileStamp walked{.Id = file.Id,
+                                      .Size = file.Size,
+                                      .ModifiedTime = file.ModifiedTime,
+                                      .ChangeTime = file.ChangeTime};
+    if (const Platform::TSha1Digest* digest = cache.Find(walked)) {
+        slot = TCacheSlot{.Source = TCacheSlot::csCache, .Stamp = walked};
+        return *digest;
     }
     const std::int64_t readTime = Platform::CurrentFileTime();
     auto digest = DigestOf(file.FullPath, &expected, keepGoing);
     Platform::TFileStamp after;
-    if (digest && stamped && Platform::QueryFileStamp(file.FullPath, after) && after == before)
-        slot = TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = before, .ReadTime = readTime};
+    if (digest && Platform::QueryFileStamp(file.FullPath, after) && after == walked)
+        slot = TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = walked, .ReadTime = readTime};
     return digest;
 }
 

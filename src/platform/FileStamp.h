@@ -13,18 +13,26 @@ namespace Platform {
 struct TFileStamp {
     TFileId Id;
     std::int64_t Size = 0;
-    // Nanoseconds since 1970-01-01 UTC, as finely as the file system keeps them.
-    std::int64_t ModifiedTime = 0;
-    // POSIX: the inode's change time (st_ctime); Windows: ChangeTime of FILE_BASIC_INFO.
+    std::int64_t ModifiedTime = 0;  // as in TFileStatus
     std::int64_t ChangeTime = 0;
     bool operator==(const TFileStamp&) const = default;
 };
 
+inline TFileStamp StampOf(const TFileStatus& status) {
+    return TFileStamp{.Id = status.Id,
+                      .Size = status.Size,
+                      .ModifiedTime = status.ModifiedTime,
+                      .ChangeTime = status.ChangeTime};
+}
+
 // The stamp of the plain file at the path, a link not followed. False when there is none
 // (vanished, a link, a folder, a special file) or it cannot be queried.
-bool QueryFileStamp(const Text& path, TFileStamp& stamp);
-
-// The current time in the unit of the stamps' times.
-std::int64_t CurrentFileTime();
+inline bool QueryFileStamp(const Text& path, TFileStamp& stamp) {
+    TFileStatus status;
+    if (!QueryFile(path, status) || !status.IsRegular)
+        return false;
+    stamp = StampOf(status);
+    return true;
+}
 
 }  // namespace Platform

@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Platform::TFileStamp StampOf(const TTempTree& tree, std::string_view rel) {
+Platform::TFileStamp Stamped(const TTempTree& tree, std::string_view rel) {
     Platform::TFileStamp stamp;
     EXPECT_TRUE(Platform::QueryFileStamp(tree.TextPath(rel), stamp)) << rel;
     return stamp;
@@ -30,7 +30,7 @@ void Rewrite(const std::string& path, std::string_view bytes) {
 TEST(FileStamp, IdentityAndSizeAreThoseOfTheFile) {
     TTempTree tree;
     tree.File("a.bin", "12345");
-    const Platform::TFileStamp stamp = StampOf(tree, "a.bin");
+    const Platform::TFileStamp stamp = Stamped(tree, "a.bin");
     Platform::TFileStatus status;
     ASSERT_TRUE(Platform::QueryFile(tree.TextPath("a.bin"), status));
     EXPECT_EQ(stamp.Id, status.Id);
@@ -60,10 +60,10 @@ TEST(FileStamp, ModificationTimeInNanosecondsAsSet) {
     tree.File("a.bin", "x");
     const fs::path path = tree.Path("a.bin");
     const auto base = fs::last_write_time(path);
-    const Platform::TFileStamp before = StampOf(tree, "a.bin");
+    const Platform::TFileStamp before = Stamped(tree, "a.bin");
     // 1.5 s later, a step that both platforms keep exactly (Windows counts 100 ns).
     fs::last_write_time(path, base + std::chrono::milliseconds(1500));
-    const Platform::TFileStamp after = StampOf(tree, "a.bin");
+    const Platform::TFileStamp after = Stamped(tree, "a.bin");
     EXPECT_EQ(after.ModifiedTime - before.ModifiedTime, 1'500'000'000);
 }
 
@@ -74,11 +74,11 @@ TEST(FileStamp, ChangeTimeMovesWhenContentIsReplacedAndTheModificationTimeSetBac
     tree.File("a.bin", "aaaa");
     const fs::path path = tree.Path("a.bin");
     const auto modified = fs::last_write_time(path);
-    const Platform::TFileStamp before = StampOf(tree, "a.bin");
+    const Platform::TFileStamp before = Stamped(tree, "a.bin");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Rewrite(path.string(), "bbbb");
     fs::last_write_time(path, modified);
-    const Platform::TFileStamp after = StampOf(tree, "a.bin");
+    const Platform::TFileStamp after = Stamped(tree, "a.bin");
     EXPECT_EQ(after.Id, before.Id);
     EXPECT_EQ(after.Size, before.Size);
     EXPECT_EQ(after.ModifiedTime, before.ModifiedTime);

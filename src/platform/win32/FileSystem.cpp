@@ -147,6 +147,8 @@ TMeasured MeasuredList(const std::wstring& dir, std::vector<TDirEntry>& entries,
                         TFileId{.Volume = id.Volume,
                                 .IndexHigh = 0,
                                 .IndexLow = static_cast<std::uint64_t>(item->FileId.QuadPart)};
+                    out.Status.ModifiedTime = Win32::FromFileTime(item->LastWriteTime.QuadPart);
+                    out.Status.ChangeTime = Win32::FromFileTime(item->ChangeTime.QuadPart);
                 }
             }
             if (item->NextEntryOffset == 0)
@@ -223,6 +225,11 @@ bool StatusOf(HANDLE h, TFileStatus& status) {
                                                   info.nFileSizeLow)
                       : 0;
     status.Id = IdOf(info);
+    status.ModifiedTime = Win32::FromFileTime(info.ftLastWriteTime);
+    FILE_BASIC_INFO basic;
+    status.ChangeTime = ::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)
+                            ? Win32::FromFileTime(basic.ChangeTime.QuadPart)
+                            : 0;
     return true;
 }
 
@@ -306,6 +313,12 @@ Text ExecutableDir() {
     // A program in a drive root keeps the root's separator: "C:" alone is another folder.
     name.resize(cut > 0 && name[cut - 1] == L':' ? cut + 1 : cut);
     return Win32::FromWide(name);
+}
+
+std::int64_t CurrentFileTime() {
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    return Win32::FromFileTime(now);
 }
 
 Text TempDir() {
