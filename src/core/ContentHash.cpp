@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -218,6 +220,11 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     std::atomic<std::int64_t> nextIndex{-1};
     std::atomic<std::int64_t> completedCount{0};
     std::atomic<unsigned> finishedWorkers{0};
+    // The last worker to finish wakes the user-interface thread: a phase that takes its
+    // digests from the cache is over in milliseconds, and waiting out a whole poll interval
+    // would be a good part of a rescan.
+    std::mutex finishedMutex;
+    std::condition_variable finished;
     // Set when the user-interface thread leaves, by an error too: the workers stop at their
     // next block instead of hashing every remaining file before the error can show.
     std::atomic<bool> abandon{false};
@@ -242,7 +249,11 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
         } catch (...) {
             // Counts as finished like any other way out.
         }
-        finishedWorkers.fetch_add(1);
+        {
+            const std::lock_guard lock(finishedMutex);
+            finishedWorkers.fetch_add(1);
+        }
+        finished.notify_one();
     };
 
     std::vector<std::thread> threads;
@@ -262,8 +273,8 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     for (unsigned w = 0; w < workers; ++w)
         threads.emplace_back(worker);
 
-    bool allFinished = false;
-    while (!allFinished) {
+    // Once more after the last worker has finished, so that the last text shows the end.
+    for (bool allFinished = false;;) {
         const std::int64_t done = completedCount.load();
         host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
         host.SetStatus(
@@ -271,8 +282,11 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
                 ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
                 : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, n}));
         host.KeepResponsive();
-        allFinished = finishedWorkers.load() == workers;
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        if (allFinished)
+            break;
+        std::unique_lock lock(finishedMutex);
+        allFinished = finished.wait_for(lock, std::chrono::milliseconds(30),
+                                        [&] { return finishedWorkers.load() == workers; });
     }
     host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
 }
