@@ -230,7 +230,7 @@ TEST_F(TCacheFile, WhatIsNoPlainFileInItsPlaceIsNeitherReadNorReplaced) {
 // scans and gone from the eleventh.
 TEST_F(TCacheFile, EntriesNotMetInTheLastTenScansAreDropped) {
     CacheOf({1, 2}).Save(Path);  // scan 1
-    for (int scan = 2; scan <= CacheScansKept + 1; ++scan) {
+    for (std::uint32_t scan = 2; scan <= CacheScansKept + 1; ++scan) {
         SCOPED_TRACE(scan);
         TDigestCache cache;
         cache.Load(Path);
