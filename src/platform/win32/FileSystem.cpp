@@ -225,11 +225,16 @@ bool StatusOf(HANDLE h, TFileStatus& status) {
                                                   info.nFileSizeLow)
                       : 0;
     status.Id = IdOf(info);
-    status.ModifiedTime = Win32::FromFileTime(info.ftLastWriteTime);
+    // Both times from one call, as a listing gives them: some implementations round the
+    // older call's write time to the second, and the cache compares to the nanosecond.
     FILE_BASIC_INFO basic;
-    status.ChangeTime = ::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)
-                            ? Win32::FromFileTime(basic.ChangeTime.QuadPart)
-                            : 0;
+    if (::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        status.ModifiedTime = Win32::FromFileTime(basic.LastWriteTime.QuadPart);
+        status.ChangeTime = Win32::FromFileTime(basic.ChangeTime.QuadPart);
+    } else {
+        status.ModifiedTime = Win32::FromFileTime(info.ftLastWriteTime);
+        status.ChangeTime = 0;
+    }
     return true;
 }
 
