@@ -13,6 +13,13 @@
 #include "platform/ScopedEnv.h"
 #include "support/TempTree.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -25,6 +32,28 @@ Platform::TFileStamp Stamped(const TTempTree& tree, std::string_view rel) {
 
 void Rewrite(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Sets the file's modification time, nanoseconds since 1970, through the system itself: the
+// standard library of the Windows build keeps file times to the second only.
+void SetModifiedTime(const fs::path& path, std::int64_t time) {
+#ifdef _WIN32
+    HANDLE h = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const std::uint64_t ticks = static_cast<std::uint64_t>(time / 100 + 116444736000000000);
+    const FILETIME written{.dwLowDateTime = static_cast<DWORD>(ticks),
+                           .dwHighDateTime = static_cast<DWORD>(ticks >> 32)};
+    const bool set = ::SetFileTime(h, nullptr, nullptr, &written);
+    ::CloseHandle(h);
+    ASSERT_TRUE(set);
+#else
+    const struct timespec times[2] = {
+        {.tv_sec = 0, .tv_nsec = UTIME_OMIT},
+        {.tv_sec = time / 1'000'000'000, .tv_nsec = time % 1'000'000'000}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+#endif
 }
 
 TEST(FileStamp, IdentityAndSizeAreThoseOfTheFile) {
@@ -59,10 +88,9 @@ TEST(FileStamp, ModificationTimeInNanosecondsAsSet) {
     TTempTree tree;
     tree.File("a.bin", "x");
     const fs::path path = tree.Path("a.bin");
-    const auto base = fs::last_write_time(path);
     const Platform::TFileStamp before = Stamped(tree, "a.bin");
     // 1.5 s later, a step that both platforms keep exactly (Windows counts 100 ns).
-    fs::last_write_time(path, base + std::chrono::milliseconds(1500));
+    SetModifiedTime(path, before.ModifiedTime + 1'500'000'000);
     const Platform::TFileStamp after = Stamped(tree, "a.bin");
     EXPECT_EQ(after.ModifiedTime - before.ModifiedTime, 1'500'000'000);
 }
@@ -73,11 +101,10 @@ TEST(FileStamp, ChangeTimeMovesWhenContentIsReplacedAndTheModificationTimeSetBac
     TTempTree tree;
     tree.File("a.bin", "aaaa");
     const fs::path path = tree.Path("a.bin");
-    const auto modified = fs::last_write_time(path);
     const Platform::TFileStamp before = Stamped(tree, "a.bin");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Rewrite(path.string(), "bbbb");
-    fs::last_write_time(path, modified);
+    SetModifiedTime(path, before.ModifiedTime);
     const Platform::TFileStamp after = Stamped(tree, "a.bin");
     EXPECT_EQ(after.Id, before.Id);
     EXPECT_EQ(after.Size, before.Size);
