@@ -26,15 +26,15 @@ QString Tr(TextView english) {
 }
 
 // A column is never narrower than its caption; it only grows, so widths the user dragged
-// survive a language change. The header's own size hint measures the text's ink, which can
-// be a pixel short of what its painting needs before it elides, so the advance counts.
+// survive a language change. The caption's advance counts, not the header's size hint: that
+// measures the text's ink, which can be a pixel short of what its painting needs before it
+// elides, and it keeps room for a sort arrow that the design widths do not have.
 void FitColumnsToCaptions(TResultView* view) {
     QHeaderView* header = view->header();
     const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int i = 0; i < header->count(); ++i) {
         const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
-        const int needed = qMax(header->sectionSizeHint(i),
-                                header->fontMetrics().horizontalAdvance(caption) + 2 * margin);
+        const int needed = header->fontMetrics().horizontalAdvance(caption) + 2 * margin;
         view->setColumnWidth(i, qMax(view->columnWidth(i), needed));
     }
 }
