@@ -92,6 +92,16 @@ void TMainForm::btnScanClick() {
     // of the running one must not be overwritten by the refusal.
     if (FEngine->Scanning())
         return;
+    // A field still being typed in counts as typed, so a text that is no whole number must
+    // stop the scan rather than be read as some other number.
+    for (auto [field, caption] : NumberFields()) {
+        const QString text = field->cleanText();
+        if (field->hasFocus() && !TWholeNumberSpin::IsWholeNumberText(text)) {
+            field->interpretText();
+            ShowRejectedNumber(field, caption, text);
+            return;
+        }
+    }
     FLastOutcome = FEngine->Scan();
     if (FCloseAfterScan) {
         FCloseAfterScan = false;

@@ -5,7 +5,9 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -149,8 +151,28 @@ void TMainForm::TranslateUI() {
     for (int i = 0; i < 3; ++i)
         DirsList().SetColumnCaption(i, TranslateText(dirColumns[i]));
 
-    // Arabic mirrors the whole program, message boxes included; live, no restart.
+    lblFilter->setText(Tr(u"Filter by path:"));
+    // The keys of the rows are the result views' own; the menu only names them.
+    const auto withKey = [](TextView caption, const QKeySequence& key) {
+        return Tr(caption) + QLatin1Char('\t') + key.toString(QKeySequence::NativeText);
+    };
+    Openlocation1->setText(withKey(u"Open location", QKeySequence(Qt::Key_Enter)));
+    Check1->setText(Tr(u"Check"));
+    Uncheck1->setText(Tr(u"Uncheck"));
+    Copypath1->setText(withKey(u"Copy path", QKeySequence(QKeySequence::Copy)));
+    Deletecheckedtorecyclebin1->setText(
+        withKey(u"Delete checked to Recycle Bin", QKeySequence(QKeySequence::Delete)));
+
+    // The rows already listed follow the language too.
+    FilesList().RetitleGroups();
+    DirsList().RetitleGroups();
+    // Arabic mirrors the whole program, message boxes included; live, no restart. Paths,
+    // names and sizes stay left to right inside it.
     QApplication::setLayoutDirection(CurrentLanguageDirection());
+    const bool rightToLeft = CurrentLanguageDirection() == Qt::RightToLeft;
+    FilesList().SetLeftToRightData(rightToLeft);
+    DirsList().SetLeftToRightData(rightToLeft);
+    PostSummaryUpdate();
     FitButtons();
     FitStopButton(btnStop, 72);
     FitColumnsToCaptions(lvFiles);

@@ -52,8 +52,14 @@ protected:
             Questions << text;
             return Answer;
         };
-        Form.FShowInFileManager = [this](const Text& path) { Shown << Q(path); };
-        Form.FOpenFolder = [this](const Text& path) { Opened << Q(path); };
+        Form.FShowInFileManager = [this](const Text& path) {
+            Shown << Q(path);
+            return ShellWorks;
+        };
+        Form.FOpenFolder = [this](const Text& path) {
+            Opened << Q(path);
+            return ShellWorks;
+        };
 
         TResultModel& files = Form.FilesList();
         files.BeginUpdate();
@@ -111,6 +117,7 @@ protected:
     TTestForm Form{&Store};
     QStringList Questions, Shown, Opened;
     bool Answer = true;
+    bool ShellWorks = true;  // whether the shell could open what it was asked to
 };
 
 TEST_F(ActionsTest, CheckCommandsActOnTheListOfThePageShowing) {
