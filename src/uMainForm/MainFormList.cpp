@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QShortcut>
 #include <QTabWidget>
 
 #include "translation/TextFormat.h"
@@ -28,6 +29,12 @@ void TMainForm::CreateListCommands() {
     connect(Deletecheckedtorecyclebin1, &QAction::triggered, this,
             &TMainForm::btnDeleteSelectedClick);
     connect(edFilter, &QLineEdit::textChanged, this, &TMainForm::edFilterChange);
+    // The usual key for finding goes to the filter.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        edFilter->setFocus(Qt::ShortcutFocusReason);
+        edFilter->selectAll();
+    });
     for (TResultView* view : {lvFiles, lvDirs}) {
         connect(view, &TResultView::OpenRequested, this, &TMainForm::Button1Click);
         connect(view, &TResultView::CopyRequested, this, &TMainForm::Copypath1Click);

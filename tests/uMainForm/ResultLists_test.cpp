@@ -188,6 +188,9 @@ TEST_F(ResultListsTest, TabFollowsTheWindowFromLeftToRight) {
     ASSERT_EQ(reached.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i)
         EXPECT_EQ(reached[i], expected[i]) << i << ": " << reached[i]->objectName().toStdString();
+    // Ctrl+F goes to the filter from anywhere.
+    QTest::keyClick(Form.lvFiles, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::focusWidget(), Form.edFilter);
 }
 
 TEST_F(ResultListsTest, AColumnHeaderSortsTheRowsOfEachGroupAndTheExportKeepsItsOrder) {
