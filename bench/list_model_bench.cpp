@@ -138,8 +138,9 @@ int main(int argc, char** argv) {
                 shownRows);
     std::printf("list into model: %lld ms\n", static_cast<long long>(listed));
     std::printf("list and show:   %lld ms\n", static_cast<long long>(shown));
-    std::printf("scroll through:  %d pages in %lld ms (%.2f ms a page)\n", pages,
-                static_cast<long long>(scrolled), pages ? double(scrolled) / pages : 0.0);
+    if (scroll)
+        std::printf("scroll through:  %d pages in %lld ms (%.2f ms a page)\n", pages,
+                    static_cast<long long>(scrolled), pages ? double(scrolled) / pages : 0.0);
     std::printf("sort by name:    %lld ms descending, %lld ms ascending\n",
                 static_cast<long long>(sortedDown), static_cast<long long>(sortedUp));
     std::printf(
