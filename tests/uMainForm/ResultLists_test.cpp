@@ -321,6 +321,14 @@ TEST_F(ResultListsTest, ATextThatIsNoWholeNumberIsSaidAndNeverReadAsAnotherNumbe
     type("2000000");
     EXPECT_EQ(field->value(), 200000);
     EXPECT_TRUE(Form.Messages.isEmpty());
+
+    // One below the minimum is said too, rather than quietly put back.
+    field = Form.seMinGroupSize;
+    type("1");
+    EXPECT_EQ(Form.Messages,
+              QStringList{"Min group size: \"1\" is no whole number from 2 to 1000; the field "
+                          "keeps 2."});
+    EXPECT_EQ(field->value(), 2);
 }
 
 }  // namespace
