@@ -147,6 +147,7 @@ void FindDirectoryDuplicates(TScanEngine& engine) {
         const TScanSettings settings = host.ReadSettings();
         const std::vector<TDirGroupRec> groups =
             GroupDirectories(engine, signatures, settings.MinGroupSize);
+        engine.FDirGroupsFound = groups.size();
         ListDirGroups(engine, groups, signatures.Sizes, settings.MaxGroups);
     }
     host.SetStatus(engine.StopRequested() ? TranslateText(u"Directory scan cancelled.")

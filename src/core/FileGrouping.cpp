@@ -58,7 +58,8 @@ int Clamp(std::size_t n) {
 }  // namespace
 
 std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
-                                  std::int64_t minGroupSize, std::int64_t maxGroups) {
+                                  std::int64_t minGroupSize, std::int64_t maxGroups,
+                                  std::size_t* found) {
     minGroupSize = std::max<std::int64_t>(minGroupSize, 2);
     std::vector<TGroupRec> groups;
     const TBuckets buckets = BucketByMode(files, mode);
@@ -77,6 +78,8 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
     std::stable_sort(groups.begin(), groups.end(), [](const TGroupRec& a, const TGroupRec& b) {
         return a.TotalSize > b.TotalSize;
     });
+    if (found != nullptr)
+        *found = groups.size();
     if (maxGroups > 0 && maxGroups < static_cast<std::int64_t>(groups.size()))
         groups.resize(static_cast<std::size_t>(maxGroups));
     return groups;
@@ -87,8 +90,9 @@ void FindFileDuplicates(TScanEngine& engine) {
     TResultList& list = engine.lvFiles;
     const TScanSettings settings = host.ReadSettings();
     engine.FListedCompareMode = GetCompareMode(settings.CompareIndex);
-    const std::vector<TGroupRec> groups = GroupFiles(engine.FFiles, engine.FListedCompareMode,
-                                                     settings.MinGroupSize, settings.MaxGroups);
+    const std::vector<TGroupRec> groups =
+        GroupFiles(engine.FFiles, engine.FListedCompareMode, settings.MinGroupSize,
+                   settings.MaxGroups, &engine.FFileGroupsFound);
     const std::size_t n = groups.size();
 
     std::size_t listed = 0;

@@ -15,9 +15,11 @@ struct TGroupRec {
 };
 
 // The grouping half: buckets of at least minGroupSize files, largest total first (ties in
-// the order of their first file), at most maxGroups of them when maxGroups > 0.
+// the order of their first file), at most maxGroups of them when maxGroups > 0. found, when
+// given, receives the number of groups before that cut.
 std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
-                                  std::int64_t minGroupSize, std::int64_t maxGroups);
+                                  std::int64_t minGroupSize, std::int64_t maxGroups,
+                                  std::size_t* found = nullptr);
 
 // The whole phase: groups, then lists them through AddFileGroup.
 void FindFileDuplicates(TScanEngine& engine);

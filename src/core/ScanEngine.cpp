@@ -89,6 +89,8 @@ void TScanEngine::ClearResults() {
     FFileMap.Clear();
     FFiles.clear();
     FCollectedIds.Clear();
+    FFileGroupsFound = 0;
+    FDirGroupsFound = 0;
     Host.SetProgressPosition(0);
     Host.SetStatus(Text());
 }

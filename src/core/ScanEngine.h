@@ -45,6 +45,10 @@ public:
     // Written by the user-interface thread, read by the hashing workers too.
     std::atomic<bool> FStopRequested{false};
 
+    // Groups each grouping phase formed before the maximum number of groups cut them.
+    std::size_t FFileGroupsFound = 0;
+    std::size_t FDirGroupsFound = 0;
+
     // Hashing workers; 0: one per logical processor.
     unsigned FHashWorkers = 0;
 

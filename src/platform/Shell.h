@@ -25,11 +25,12 @@ struct TRecycleOutcome {
 std::vector<TRecycleOutcome> MoveToRecycleBinEach(const std::vector<Text>& paths);
 
 // Opens the file manager at the file's folder with the file selected; when no file
-// manager can select it, the folder is opened.
-void ShowInFileManager(TextView filePath);
+// manager can select it, the folder is opened. False when neither could be started.
+bool ShowInFileManager(TextView filePath);
 
-// The shell's default action on a folder, document or web address ("open").
-void ShellOpen(TextView target);
+// The shell's default action on a folder, document or web address ("open"). False when
+// nothing could be started for it.
+bool ShellOpen(TextView target);
 
 // Starts a program file, such as a downloaded installer, through the shell; false when the
 // shell could not start it.

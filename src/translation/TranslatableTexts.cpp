@@ -140,6 +140,21 @@ const std::vector<TextView>& TranslatableTexts() {
         u"Cancel",
         u"Items that could not be moved: %d",
         u"Checked items kept because they could not be verified: %d",
+        // Result lists: failures, the number fields, the filter, the row menu, the summary
+        u"Could not open the location: ",
+        u"Could not open the web page: ",
+        u"%s \"%s\" is no whole number from %d to %d; the field keeps %d.",
+        u"Filter by path:",
+        u"Check",
+        u"Uncheck",
+        u"Copy path",
+        u"%d of %d groups shown",
+        u"Groups: %d",
+        u"Rows: %d",
+        u"Groups matching the filter: %d",
+        u"Checked: %d (%s to free)",
+        u"Groups with every row checked: %d",
+        u"Checked rows hidden by the filter: %d",
         // The digest cache
         u"Clear hash cache",
     };

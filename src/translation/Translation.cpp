@@ -115,9 +115,13 @@ void LoadTable(const Text& fileName) {
 }  // namespace
 
 Text TranslateText(TextView text) {
-    if (CurrentLanguageIndex <= 0 || TranslationTable.empty())
+    return TranslateTextIn(CurrentLanguageIndex, text);
+}
+
+Text TranslateTextIn(int language, TextView text) {
+    if (language <= 0 || TranslationTable.empty())
         return Text(text);
-    const auto current = static_cast<std::size_t>(CurrentLanguageIndex);
+    const auto current = static_cast<std::size_t>(language);
     if (current >= TranslationTable.size())
         return Text(text);
     const std::vector<Text>& english = TranslationTable[0];

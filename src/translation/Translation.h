@@ -24,6 +24,8 @@ extern Text CurrentLanguageCode;
 
 // The current language's text for an English text; the text itself when there is none.
 Text TranslateText(TextView text);
+// The same for language j of the table (0 is English).
+Text TranslateTextIn(int language, TextView text);
 
 // Code of the system's UI language: "ar", "cn", "cs", "de", ... or "en".
 Text DetectSystemLanguage();

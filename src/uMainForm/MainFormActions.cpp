@@ -13,6 +13,7 @@
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
+#include "uMainForm/ShownRows.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
@@ -27,16 +28,20 @@ TResultModel& TMainForm::ActiveList() {
     return PageControl1->currentWidget() == tsFiles ? *FFilesList : *FDirsList;
 }
 
+// The check commands act on the groups the filter leaves in view.
 void TMainForm::btnSelectAllButOneClick() {
-    CheckAllButOneInGroup(ActiveList());
+    TShownRows rows(ActiveList());
+    CheckAllButOneInGroup(rows);
 }
 
 void TMainForm::btnCheckAllClick() {
-    SetAllChecked(ActiveList(), true);
+    TShownRows rows(ActiveList());
+    SetAllChecked(rows, true);
 }
 
 void TMainForm::btnUncheckAllClick() {
-    SetAllChecked(ActiveList(), false);
+    TShownRows rows(ActiveList());
+    SetAllChecked(rows, false);
 }
 
 bool TMainForm::AskYesNo(const QString& text) {
@@ -44,12 +49,12 @@ bool TMainForm::AskYesNo(const QString& text) {
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void TMainForm::ShowFileInShell(const Text& filePath) {
-    Platform::ShowInFileManager(filePath);
+bool TMainForm::ShowFileInShell(const Text& filePath) {
+    return Platform::ShowInFileManager(filePath);
 }
 
-void TMainForm::OpenInShell(const Text& folder) {
-    Platform::ShellOpen(folder);
+bool TMainForm::OpenInShell(const Text& folder) {
+    return Platform::ShellOpen(folder);
 }
 
 void TMainForm::Button1Click() {
@@ -71,14 +76,16 @@ void TMainForm::Button1Click() {
             FShowMessage(Tr(u"File does not exist: ") + Q(path));
             return;
         }
-        FShowInFileManager(path);
+        if (!FShowInFileManager(path))
+            FShowMessage(Tr(u"Could not open the location: ") + Q(path));
     } else {
         const Text path = item.SubItems.empty() ? Text() : item.SubItems.front();
         if (path.empty() || !Platform::DirectoryExists(path)) {
             FShowMessage(Tr(u"Directory does not exist: ") + Q(path));
             return;
         }
-        FOpenFolder(path);
+        if (!FOpenFolder(path))
+            FShowMessage(Tr(u"Could not open the location: ") + Q(path));
     }
 }
 

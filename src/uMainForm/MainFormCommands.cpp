@@ -79,7 +79,10 @@ void TMainForm::ClearHashCache1Click() {
 }
 
 void TMainForm::OpenVendorPage(const QString& path) {
-    FOpenUrl(QUrl(QStringLiteral("https://") + VendorHost + path));
+    const QUrl url(QStringLiteral("https://") + VendorHost + path);
+    // The address goes with the message, so that it can still be typed into a browser.
+    if (!FOpenUrl(url))
+        FShowMessage(Tr(u"Could not open the web page: ") + url.toString());
 }
 
 void TMainForm::utorial1Click() {

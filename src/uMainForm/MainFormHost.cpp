@@ -94,6 +94,16 @@ void TMainForm::btnScanClick() {
     // records that a scan would free.
     if (FEngine->Scanning() || FRemoving)
         return;
+    // A field still being typed in counts as typed, so a text that is no whole number must
+    // stop the scan rather than be read as some other number.
+    for (auto [field, caption] : NumberFields()) {
+        const QString text = field->cleanText();
+        if (field->hasFocus() && !TWholeNumberSpin::IsWholeNumberText(text)) {
+            field->interpretText();
+            ShowRejectedNumber(field, caption, text);
+            return;
+        }
+    }
     FLastOutcome = FEngine->Scan();
     if (FCloseAfterScan) {
         FCloseAfterScan = false;

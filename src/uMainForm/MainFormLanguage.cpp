@@ -5,7 +5,9 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,15 +28,15 @@ QString Tr(TextView english) {
 }
 
 // A column is never narrower than its caption; it only grows, so widths the user dragged
-// survive a language change. The header's own size hint measures the text's ink, which can
-// be a pixel short of what its painting needs before it elides, so the advance counts.
+// survive a language change. The caption's advance counts, not the header's size hint: that
+// measures the text's ink, which can be a pixel short of what its painting needs before it
+// elides, and it keeps room for a sort arrow that the design widths do not have.
 void FitColumnsToCaptions(TResultView* view) {
     QHeaderView* header = view->header();
     const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
     for (int i = 0; i < header->count(); ++i) {
         const QString caption = view->model()->headerData(i, Qt::Horizontal).toString();
-        const int needed = qMax(header->sectionSizeHint(i),
-                                header->fontMetrics().horizontalAdvance(caption) + 2 * margin);
+        const int needed = header->fontMetrics().horizontalAdvance(caption) + 2 * margin;
         view->setColumnWidth(i, qMax(view->columnWidth(i), needed));
     }
 }
@@ -150,8 +152,28 @@ void TMainForm::TranslateUI() {
     for (int i = 0; i < 3; ++i)
         DirsList().SetColumnCaption(i, TranslateText(dirColumns[i]));
 
-    // Arabic mirrors the whole program, message boxes included; live, no restart.
+    lblFilter->setText(Tr(u"Filter by path:"));
+    // The keys of the rows are the result views' own; the menu only names them.
+    const auto withKey = [](TextView caption, const QKeySequence& key) {
+        return Tr(caption) + QLatin1Char('\t') + key.toString(QKeySequence::NativeText);
+    };
+    Openlocation1->setText(withKey(u"Open location", QKeySequence(Qt::Key_Enter)));
+    Check1->setText(Tr(u"Check"));
+    Uncheck1->setText(Tr(u"Uncheck"));
+    Copypath1->setText(withKey(u"Copy path", QKeySequence(QKeySequence::Copy)));
+    Deletecheckedtorecyclebin1->setText(
+        withKey(u"Delete checked to Recycle Bin", QKeySequence(QKeySequence::Delete)));
+
+    // The rows already listed follow the language too.
+    FilesList().RetitleGroups();
+    DirsList().RetitleGroups();
+    // Arabic mirrors the whole program, message boxes included; live, no restart. Paths,
+    // names and sizes stay left to right inside it.
     QApplication::setLayoutDirection(CurrentLanguageDirection());
+    const bool rightToLeft = CurrentLanguageDirection() == Qt::RightToLeft;
+    FilesList().SetLeftToRightData(rightToLeft);
+    DirsList().SetLeftToRightData(rightToLeft);
+    PostSummaryUpdate();
     FitButtons();
     FitStopButton(btnStop, 72);
     FitColumnsToCaptions(lvFiles);

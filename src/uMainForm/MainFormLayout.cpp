@@ -16,9 +16,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "uMainForm/LeftToRightDelegate.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 #include "uMainForm/ScanIcon.h"
+#include "uMainForm/WholeNumberSpin.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
@@ -55,8 +57,8 @@ QMenu* MakeSubmenu(QMenu* parent, const char* name) {
     return menu;
 }
 
-QSpinBox* MakeSpin(const char* name, int minimum, int maximum) {
-    auto* spin = Make<QSpinBox>(name);
+TWholeNumberSpin* MakeSpin(const char* name, int minimum, int maximum) {
+    auto* spin = Make<TWholeNumberSpin>(name);
     spin->setRange(minimum, maximum);
     spin->setFixedWidth(133);
     return spin;
@@ -77,6 +79,7 @@ void TMainForm::CreateSettingsPanel() {
     Label1 = Make<QLabel>("Label1");
     lbFolders = Make<QListWidget>("lbFolders");
     lbFolders->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbFolders->setItemDelegate(new TLeftToRightDelegate(lbFolders));
     lbFolders->setMinimumWidth(200);
     // The panel's height comes from the settings beside the list, not from the list.
     lbFolders->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Ignored);
@@ -164,6 +167,26 @@ void TMainForm::CreateSettingsPanel() {
     row->addLayout(scanColumn);
 }
 
+void TMainForm::CreateListBar() {
+    PanelList = Make<QWidget>("PanelList");
+    PanelList->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto* row = new QHBoxLayout(PanelList);
+    row->setContentsMargins(8, 2, 10, 2);
+    row->setSpacing(6);
+    lblFilter = Make<QLabel>("lblFilter");
+    edFilter = Make<QLineEdit>("edFilter");
+    edFilter->setClearButtonEnabled(true);
+    edFilter->setFixedWidth(260);
+    lblFilter->setBuddy(edFilter);
+    lblSummary = Make<QLabel>("lblSummary");
+    lblSummary->setTextFormat(Qt::PlainText);
+    lblSummary->setMinimumWidth(1);
+    row->addWidget(lblFilter);
+    row->addWidget(edFilter);
+    row->addSpacing(16);
+    row->addWidget(lblSummary, 1);
+}
+
 void TMainForm::CreatePages() {
     PageControl1 = Make<QTabWidget>("PageControl1");
     tsFiles = Make<QWidget>("tsFiles");
@@ -178,6 +201,8 @@ void TMainForm::CreatePages() {
     }
     lvFiles->SetResultModel(FFilesList.get());
     lvDirs->SetResultModel(FDirsList.get());
+    for (TResultView* view : {lvFiles, lvDirs})
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
 }
 
 void TMainForm::CreateBottomPanel() {
@@ -277,4 +302,19 @@ void TMainForm::CreateMenu() {
     VisitWebsite1 = MakeAction(Help1, "VisitWebsite1");
     N5 = MakeSeparator(Help1, "N5");
     About1 = MakeAction(Help1, "About1");
+
+    // F5 and Esc as in most programs. The keys of the rows (Space, Enter, Delete, copy) are
+    // the result views' own, so that they never act from a text field or the folder list.
+    Scan1->setShortcut(QKeySequence(Qt::Key_F5));
+    Stop1->setShortcut(QKeySequence(Qt::Key_Escape));
+
+    pmList = new QMenu(this);
+    pmList->setObjectName(QStringLiteral("pmList"));
+    Openlocation1 = MakeAction(pmList, "Openlocation1");
+    Check1 = MakeAction(pmList, "Check1");
+    Uncheck1 = MakeAction(pmList, "Uncheck1");
+    Copypath1 = MakeAction(pmList, "Copypath1");
+    // Room here for the commands on one group's copies.
+    N6 = MakeSeparator(pmList, "N6");
+    Deletecheckedtorecyclebin1 = MakeAction(pmList, "Deletecheckedtorecyclebin1");
 }

@@ -11,11 +11,17 @@
 // 100,000 rows quadratic, since every expanded group header is a persistent index that Qt
 // moves on each removal. Until then the views keep the previous structure and clicks on
 // check boxes are ignored.
+//
+// Sorting and the filter live only in that index: rows are sorted inside their group (groups
+// keep the order they were listed in, largest first), and the filter leaves out the groups
+// without a row whose path holds its text. The items keep the order of their listing, which
+// the commands and the CSV export work in.
 #include <QAbstractItemModel>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <unordered_map>
 
+#include "core/CheckMarks.h"
 #include "core/ResultList.h"
 
 class QAbstractItemView;
@@ -27,7 +33,9 @@ public:
     // True on group header rows.
     static constexpr int GroupRowRole = Qt::UserRole + 1;
 
-    explicit TResultModel(std::vector<Text> columns, QObject* parent = nullptr);
+    // The path of an item, for the filter and the commands, is where pathSource says.
+    explicit TResultModel(std::vector<Text> columns, TItemPath pathSource = TItemPath::ipFileRecord,
+                          QObject* parent = nullptr);
 
     void SetColumnCaption(int column, const Text& caption) override;
     void AddGroup(int groupId, const Text& header) override;
@@ -50,6 +58,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Sorts the rows of every group by the column; column 0 (or -1) is the listing order.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // The view that the redraw bracket and Invalidate act on.
     void SetView(QAbstractItemView* view);
@@ -58,13 +68,34 @@ public:
 
     // The item index of a row; -1 for a header row or an invalid index.
     int ItemIndexOf(const QModelIndex& index) const;
-    // The row of an item, of a group header (by position); invalid while a change is pending.
+    // The row of an item, of a group header (by position); invalid while a change is pending
+    // and for an item the filter hides.
     QModelIndex IndexOfItem(int itemIndex) const;
     QModelIndex IndexOfGroup(int groupIndex) const;
 
     // Publishes pending changes now (outside an update bracket).
     void Publish();
     bool Pending() const { return FChanged; }
+
+    // Shows only the groups (and loose items) with a row whose path contains the text,
+    // letter case ignored; an empty text shows everything.
+    void SetFilter(const QString& text);
+    const QString& Filter() const { return FFilter; }
+    // The item's path (its file record's, or its first sub-item); empty when it has none.
+    TextView PathOf(int itemIndex) const;
+    // Whether the item has a row in the published index.
+    bool IsShown(int itemIndex) const;
+    // Group headers shown: every group without a filter.
+    int ShownGroupCount() const { return PublishedGroups(); }
+    // The items of the selected rows, in item order.
+    std::vector<int> SelectedItems() const;
+    // Sets the mark of each item given.
+    void SetCheckedItems(const std::vector<int>& items, bool checked);
+
+    // Writes every group header made in another language again in the current one.
+    void RetitleGroups();
+    // Paths, names and sizes shown as left-to-right runs (for a right-to-left window).
+    void SetLeftToRightData(bool on);
 
 private:
     int Buckets() const { return static_cast<int>(FBucketStart.size()) - 1; }  // groups + 1
@@ -73,17 +104,44 @@ private:
     // The item of a row, or -1 when the row is a header or outside the published index.
     int ItemOfRow(int bucket, int row) const;
     int BucketOfGroupId(int groupId) const;
+    // Appends go straight into the published index only in listing order and unfiltered.
+    bool Incremental() const;
+    bool Matches(int itemIndex) const;
+    // The published index: the order of every group's rows, then the groups the filter
+    // shows taken from it. Narrowing selects from the groups shown now.
     void Rebuild();
+    void RebuildOrder();
+    void SortOrder();
+    void Select(bool narrowing);
     void MarkChanged();
     void SelectionChanged();
+    // Puts the selection back on the items after a reset.
+    void RestoreSelection(const std::vector<int>& items);
+    QVariant HeaderText(int groupIndex) const;
 
-    // Bucket g < groups: items of group position g; the last bucket: items in no group,
+    TItemPath FPathSource;
+    // Bucket b < groups: items of group FBucketGroup[b]; the last bucket: items in no group,
     // shown as top-level rows after the headers.
     std::vector<int> FBucketStart{0, 0};
+    std::vector<int> FBucketGroup;  // published bucket to its index in FGroups
     std::vector<int> FBucketItems;
-    std::vector<int> FItemBucket;                 // item index to bucket
-    std::vector<int> FItemRow;                    // item index to row within its bucket
-    std::unordered_map<int, int> FGroupPosition;  // group id to its first position
+    // The rows of every group in sorted order (the last bucket: items in no group), whatever
+    // the filter; current while FOrderCurrent.
+    std::vector<int> FOrderStart;
+    std::vector<int> FOrderItems;
+    std::vector<int> FItemGroup;  // item index to its group's index in FGroups
+    bool FOrderCurrent = false;
+    QString FOrderShown;           // the filter the published index was selected with
+    std::vector<int> FItemBucket;  // item index to bucket; -1: filtered out
+    std::vector<int> FItemRow;     // item index to row within its bucket
+    std::unordered_map<int, int> FGroupPosition;  // group id to its bucket
+    // Group id to the language its header was written in.
+    std::unordered_map<int, int> FHeaderLanguage;
+
+    int FSortColumn = -1;
+    Qt::SortOrder FSortOrder = Qt::AscendingOrder;
+    QString FFilter;
+    bool FLeftToRightData = false;
 
     bool FChanged = false;  // base data differs from what is published
     bool FPublishPosted = false;

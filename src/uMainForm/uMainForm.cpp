@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -17,13 +16,16 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/Shell.h"
 #include "core/DigestCache.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
+#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 
@@ -31,9 +33,10 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     : QMainWindow(parent),
       FLanguageStore(languageStore),
       FFilesList(std::make_unique<TResultModel>(
-          std::vector<Text>{u"Group", u"File name", u"Directory", u"File size (MB)"})),
-      FDirsList(
-          std::make_unique<TResultModel>(std::vector<Text>{u"Group", u"Directory", u"Size"})) {
+          std::vector<Text>{u"Group", u"File name", u"Directory", u"File size (MB)"},
+          TItemPath::ipFileRecord)),
+      FDirsList(std::make_unique<TResultModel>(std::vector<Text>{u"Group", u"Directory", u"Size"},
+                                               TItemPath::ipFirstSubItem)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowIcon(ProgramIcon());
     FFolderPicker = [this](const QString& title, const QString& startFolder) {
@@ -50,7 +53,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
         box.setIconPixmap(windowIcon().pixmap(64));
         box.exec();
     };
-    FOpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    FOpenUrl = [](const QUrl& url) { return Platform::ShellOpen(ToText(url.toString())); };
 
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
@@ -58,29 +61,22 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     regions->setContentsMargins(0, 0, 0, 0);
     regions->setSpacing(0);
     CreateSettingsPanel();
+    CreateListBar();
     CreatePages();
     CreateBottomPanel();
     regions->addWidget(PanelTop);
+    regions->addWidget(PanelList);
     regions->addWidget(PageControl1, 1);
     regions->addWidget(PanelBottom);
     setCentralWidget(client);
     CreateMenu();
 
-    setTabOrder(lbFolders, btnAddFolder);
-    setTabOrder(btnAddFolder, btnRemoveFolder);
-    setTabOrder(btnRemoveFolder, btnScan);
-    setTabOrder(btnScan, edMasks);
-    setTabOrder(edMasks, seMinSizeMB);
-    setTabOrder(seMinSizeMB, seMaxGroups);
-    setTabOrder(seMaxGroups, seMinGroupSize);
-    setTabOrder(seMinGroupSize, rgCompareItem[0]);
-    setTabOrder(rgCompareItem[3], chkFileDuplicates);
-    setTabOrder(chkFileDuplicates, chkDirDuplicates);
-    setTabOrder(chkDirDuplicates, chkParallelHash);
+    SetTabOrder();
 
     FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
     FEngine->FDigestCachePath = CacheFilePath();
     ConnectCommands();
+    CreateListCommands();
     FormCreate();
 
     resize(1178, 709 + menuBar()->sizeHint().height());
@@ -94,6 +90,40 @@ TMainForm::~TMainForm() {
     // The engine's records go first; the views go before the models they show.
     FEngine.reset();
     delete PageControl1;
+}
+
+void TMainForm::SetTabOrder() {
+    // The settings panel column by column from left to right, then the filter, the pages, the
+    // buttons below them and Stop.
+    QWidget* const order[] = {lbFolders,
+                              btnAddFolder,
+                              btnRemoveFolder,
+                              chkFileDuplicates,
+                              chkDirDuplicates,
+                              rgCompareItem[0],
+                              rgCompareItem[1],
+                              rgCompareItem[2],
+                              rgCompareItem[3],
+                              edMasks,
+                              seMinSizeMB,
+                              chkParallelHash,
+                              seMaxGroups,
+                              seMinGroupSize,
+                              btnScan,
+                              edFilter,
+                              PageControl1->findChild<QTabBar*>(),
+                              lvFiles,
+                              lvDirs,
+                              btnSelectAllButOne,
+                              btnCheckAll,
+                              btnUncheckAll,
+                              Button1,
+                              btnDeleteSelected,
+                              btnExportFiles,
+                              btnExportDirs,
+                              btnStop};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void TMainForm::ConnectCommands() {

@@ -11,6 +11,7 @@
 #include "core/ScanEngine.h"
 #include "core/ScanHost.h"
 #include "uMainForm/RemovalDialog.h"
+#include "uMainForm/WholeNumberSpin.h"
 
 class QAction;
 class QButtonGroup;
@@ -62,7 +63,8 @@ public:
     std::function<QString(const QString& title, const QString& startFolder)> FFolderPicker;
     std::function<void(const QString& text)> FShowMessage;      // the plain message box
     std::function<void(const QString& text)> FShowInformation;  // the About box
-    std::function<void(const QUrl& url)> FOpenUrl;
+    // Opens a web address; false when nothing could open it.
+    std::function<bool(const QUrl& url)> FOpenUrl;
     // The Yes/No question; true only for Yes.
     std::function<bool(const QString& text)> FAskYesNo = [this](const QString& text) {
         return AskYesNo(text);
@@ -78,9 +80,10 @@ public:
     std::function<QString(QFileDialog& dialog)> FRunSaveDialog = [this](QFileDialog& dialog) {
         return RunSaveDialog(dialog);
     };
-    // The file manager at a file, and the default action on a folder.
-    std::function<void(const Text& filePath)> FShowInFileManager = &TMainForm::ShowFileInShell;
-    std::function<void(const Text& folder)> FOpenFolder = &TMainForm::OpenInShell;
+    // The file manager at a file, and the default action on a folder; false when nothing
+    // could be started.
+    std::function<bool(const Text& filePath)> FShowInFileManager = &TMainForm::ShowFileInShell;
+    std::function<bool(const Text& folder)> FOpenFolder = &TMainForm::OpenInShell;
     Text FLastAddFolderParent;
 
     // Controls, named as everywhere in the program's documents.
@@ -97,13 +100,20 @@ public:
     QLabel* Label2;
     QLineEdit* edMasks;
     QLabel* Label3;
-    QSpinBox* seMinSizeMB;
+    TWholeNumberSpin* seMinSizeMB;
     QCheckBox* chkParallelHash;
     QLabel* Label4;
-    QSpinBox* seMaxGroups;
+    TWholeNumberSpin* seMaxGroups;
     QLabel* Label5;
-    QSpinBox* seMinGroupSize;
+    TWholeNumberSpin* seMinGroupSize;
     QToolButton* btnScan;
+
+    // Between the settings and the pages: the filter of both lists and what the showing
+    // list holds.
+    QWidget* PanelList;
+    QLabel* lblFilter;
+    QLineEdit* edFilter;
+    QLabel* lblSummary;
 
     QTabWidget* PageControl1;
     QWidget* tsFiles;
@@ -155,6 +165,15 @@ public:
     QAction* N5;
     QAction* About1;
 
+    // The context menu of the result rows. Its Delete item is the Delete key of both lists.
+    QMenu* pmList;
+    QAction* Openlocation1;
+    QAction* Check1;
+    QAction* Uncheck1;
+    QAction* Copypath1;
+    QAction* N6;
+    QAction* Deletecheckedtorecyclebin1;
+
 public slots:
     void btnScanClick();
     void btnStopClick();
@@ -177,6 +196,13 @@ public slots:
     void Button1Click();
     void btnExportFilesClick();
     void btnExportDirsClick();
+    void Check1Click();
+    void Uncheck1Click();
+    void Copypath1Click();
+    void edFilterChange();
+    void ResultListContextPopup(TResultView* view, const QPoint& position);
+    // Says what the showing list holds; runs once after any number of changes.
+    void UpdateSummary();
     void ClearHashCache1Click();
 
 public:
@@ -188,6 +214,8 @@ public:
     bool RecycleItems(const std::vector<Text>& paths);
     // The save dialog of both exports, made on first use.
     QFileDialog* SaveDialog1 = nullptr;
+    // The summary line's text for the showing list.
+    QString SummaryText();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -197,6 +225,14 @@ private:
     void CreatePages();
     void CreateBottomPanel();
     void CreateMenu();
+    void CreateListBar();
+    void CreateListCommands();
+    void SetTabOrder();
+    void PostSummaryUpdate();
+    // The three whole-number fields with their captions.
+    std::vector<std::pair<TWholeNumberSpin*, QLabel*>> NumberFields() const;
+    // Says that the field's text gave no value of its range.
+    void ShowRejectedNumber(TWholeNumberSpin* field, QLabel* caption, const QString& text);
     void FitButtons();
     void ConnectCommands();
     void FormCreate();
@@ -208,8 +244,10 @@ private:
     TRemovalChoice AskUnverified(const TRemovalCheck& check);
     QString RunSaveDialog(QFileDialog& dialog);
     void ExportList(TResultModel& list, const QString& defaultName);
-    static void ShowFileInShell(const Text& filePath);
-    static void OpenInShell(const Text& folder);
+    static bool ShowFileInShell(const Text& filePath);
+    static bool OpenInShell(const Text& folder);
+    // The result view of the page that is showing.
+    TResultView* ActiveView();
 
     TLanguageStore* FLanguageStore;
     std::vector<std::pair<QPushButton*, int>> FDesignWidths;
@@ -222,5 +260,6 @@ private:
     // Set while a scan or a removal check runs: closing waits for its end.
     bool FCloseAfterScan = false;
     bool FRemoving = false;
+    bool FSummaryPosted = false;
     TScanOutcome FLastOutcome = TScanOutcome::soRefused;
 };

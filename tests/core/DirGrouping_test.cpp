@@ -194,7 +194,9 @@ TEST_F(DirGrouping, MinimumGroupSizeAndMaximumGroups) {
         std::int64_t MinGroupSize;
         std::int64_t MaxGroups;
         std::size_t Groups;
-    } cases[] = {{4, 0, 0}, {3, 0, 2}, {1, 0, 2}, {0, 0, 2}, {2, 1, 1}, {2, -1, 2}, {2, 5, 2}};
+        std::size_t Found;  // before the maximum cut them
+    } cases[] = {{4, 0, 0, 0}, {3, 0, 2, 2},  {1, 0, 2, 2}, {0, 0, 2, 2},
+                 {2, 1, 1, 2}, {2, -1, 2, 2}, {2, 5, 2, 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.MinGroupSize << " " << c.MaxGroups);
         Host.Settings.MinGroupSize = c.MinGroupSize;
@@ -202,6 +204,7 @@ TEST_F(DirGrouping, MinimumGroupSizeAndMaximumGroups) {
         FindDirectoryDuplicates(Engine);
         const auto listed = Listed();
         ASSERT_EQ(listed.size(), c.Groups);
+        EXPECT_EQ(Engine.FDirGroupsFound, c.Found);
         if (!listed.empty()) {
             EXPECT_EQ(listed[0][1], "R/A");  // the largest total first
         }

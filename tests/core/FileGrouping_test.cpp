@@ -96,9 +96,13 @@ TEST(GroupFiles, MinimumBeforeOrderingLimitAfter) {
         EXPECT_EQ(groups[1].TotalSize, 200);
         EXPECT_EQ(groups[2].TotalSize, 100);
     }
-    const auto one = GroupFiles(totals, cmSize, 2, 1);
+    std::size_t found = 0;
+    const auto one = GroupFiles(totals, cmSize, 2, 1, &found);
     ASSERT_EQ(one.size(), 1u);
     EXPECT_EQ(one[0].TotalSize, 300);
+    EXPECT_EQ(found, 3u);  // the groups before the cut
+    GroupFiles(files, cmSize, 3, 0, &found);
+    EXPECT_EQ(found, 2u);  // the minimum is no cut
 }
 
 TEST(GroupFiles, EqualTotalsKeepTheOrderOfTheirFirstFile) {
@@ -138,6 +142,13 @@ TEST_F(FindFileDuplicates_, ListsEveryGroupWithProgressEveryFifty) {
     EXPECT_EQ(Files.UpdateDepth(), 0);
     EXPECT_TRUE(Files.Redraw());
     EXPECT_TRUE(Files.GroupView());
+    EXPECT_EQ(Engine.FFileGroupsFound, 120u);
+
+    // The maximum cuts the list, not the count of what was found.
+    Host.Settings.MaxGroups = 100;
+    FindFileDuplicates(Engine);
+    EXPECT_EQ(Files.GroupCount(), 100);
+    EXPECT_EQ(Engine.FFileGroupsFound, 120u);
 }
 
 TEST_F(FindFileDuplicates_, StopAfterGroupFiftyKeepsFifty) {

@@ -110,7 +110,7 @@ TEST_F(FileManagerTest, TheFileManagerIsAskedToShowTheFileByItsUrl) {
     Tree.File("m/caf\xe9.txt", "x");
     for (const char* name : {"m/with space, comma.txt", "m/caf\xe9.txt"}) {
         SCOPED_TRACE(name);
-        Platform::ShowInFileManager(Platform::Utf8ToText(Tree.Path(name)));
+        EXPECT_TRUE(Platform::ShowInFileManager(Platform::Utf8ToText(Tree.Path(name))));
     }
     const auto calls = fileManager.Calls();
     ASSERT_EQ(calls.size(), 2u);
@@ -126,7 +126,7 @@ TEST_F(FileManagerTest, TheFileManagerIsAskedToShowTheFileByItsUrl) {
 
 TEST_F(FileManagerTest, WithoutAFileManagerTheFolderIsOpened) {
     Tree.File("m/a.txt", "x");
-    Platform::ShowInFileManager(Tree.TextPath("m/a.txt"));
+    EXPECT_TRUE(Platform::ShowInFileManager(Tree.TextPath("m/a.txt")));
     ASSERT_EQ(Opened.Urls.size(), 1);
     EXPECT_EQ(Opened.Urls[0].toLocalFile(), QString::fromStdString(Tree.Path("m")));
 }
@@ -134,14 +134,29 @@ TEST_F(FileManagerTest, WithoutAFileManagerTheFolderIsOpened) {
 TEST(ShellOpen, FoldersOpenAsFileUrlsAndWebAddressesAsThemselves) {
     TUrlRecorder files(QStringLiteral("file"));
     TUrlRecorder web(QStringLiteral("https"));
-    Platform::ShellOpen(u"/tmp/some folder");
-    Platform::ShellOpen(u"https://www.twinseek.example/support.html");
+    EXPECT_TRUE(Platform::ShellOpen(u"/tmp/some folder"));
+    EXPECT_TRUE(Platform::ShellOpen(u"https://www.twinseek.example/support.html"));
     Platform::ShellStart(u"/tmp/setup.bin");
     ASSERT_EQ(files.Urls.size(), 2);
     EXPECT_EQ(files.Urls[0].toLocalFile(), "/tmp/some folder");
     EXPECT_EQ(files.Urls[1].toLocalFile(), "/tmp/setup.bin");
     ASSERT_EQ(web.Urls.size(), 1);
     EXPECT_EQ(web.Urls[0].toString(), "https://www.twinseek.example/support.html");
+}
+
+// With no file manager on the bus, no handler and no launcher on the PATH, nothing opens
+// and the caller is told.
+TEST(ShellOpen, SaysWhenNothingCouldOpenTheTarget) {
+    TTempTree tree;
+    tree.File("m/a.txt", "x");
+    TScopedEnv env;
+    env.Set("PATH", tree.Path("m"));
+    env.Set("BROWSER", std::nullopt);
+    env.Set("DEFAULT_BROWSER", std::nullopt);
+    EXPECT_FALSE(Platform::ShellOpen(tree.TextPath("m")));
+    EXPECT_FALSE(Platform::ShellOpen(u"https://www.twinseek.example/support.html"));
+    EXPECT_FALSE(Platform::ShellOpen(u""));
+    EXPECT_FALSE(Platform::ShowInFileManager(tree.TextPath("m/a.txt")));
 }
 
 }  // namespace

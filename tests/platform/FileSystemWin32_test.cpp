@@ -207,6 +207,13 @@ TEST(WindowsShell, EachPathsOutcomeIsWhatTheDiskShows) {
     EXPECT_FALSE(FileExists(tree.TextPath("two.txt")));
 }
 
+// What cannot be opened is said; opening something real would start a program here.
+TEST(WindowsShell, OpeningWhatIsNotThereFails) {
+    TTempTree tree;
+    EXPECT_FALSE(ShellOpen(tree.TextPath("no such document.xyz")));
+    EXPECT_FALSE(ShellOpen(u""));
+}
+
 TEST(WindowsSha1, KnownDigestsThroughTheSystem) {
     TSha1 sha;
     sha.Update("abc", 3);

@@ -56,8 +56,14 @@ protected:
             Unverified.push_back(check.Items().size() - check.VerifiedCount());
             return TRemovalChoice::rcCancel;
         };
-        Form.FShowInFileManager = [this](const Text& path) { Shown << Q(path); };
-        Form.FOpenFolder = [this](const Text& path) { Opened << Q(path); };
+        Form.FShowInFileManager = [this](const Text& path) {
+            Shown << Q(path);
+            return ShellWorks;
+        };
+        Form.FOpenFolder = [this](const Text& path) {
+            Opened << Q(path);
+            return ShellWorks;
+        };
 
         TResultModel& files = Form.FilesList();
         files.BeginUpdate();
@@ -116,6 +122,7 @@ protected:
     QStringList Questions, Shown, Opened;
     std::vector<std::size_t> Unverified;  // for each time the unverified items were shown
     bool Answer = true;
+    bool ShellWorks = true;  // whether the shell could open what it was asked to
 };
 
 TEST_F(ActionsTest, CheckCommandsActOnTheListOfThePageShowing) {

@@ -27,6 +27,8 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "support/TempTree.h"
+#include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/QtText.h"
 #include "uMainForm/ResultView.h"
@@ -84,13 +86,13 @@ void ExpectCaptionsFit(TMainForm& form) {
     }
 }
 
-// The five menus side by side, as they drop down.
+// The menus side by side, as they drop down, and the rows' context menu.
 QImage MenusPicture(TMainForm& form) {
     std::vector<QPixmap> pictures;
     int width = 0;
     int height = 0;
     for (QMenu* menu : {form.File1, form.Action1, form.Edit1, form.View1, form.Help1, form.Page1,
-                        form.mmLanguage}) {
+                        form.mmLanguage, form.pmList}) {
         menu->adjustSize();
         pictures.push_back(menu->grab());
         width += pictures.back().width() + 8;
@@ -202,19 +204,23 @@ INSTANTIATE_TEST_SUITE_P(Table, ShippedLanguages,
                              return std::string(info.param);
                          });
 
-class ArabicSwitch : public ShippedLanguages {};
+class ArabicSwitch : public ShippedLanguages {
+protected:
+    // The Language menu's item of a code of the table.
+    static QAction* LanguageItem(TMainForm& form, const char* code) {
+        for (int i = 0; i < static_cast<int>(TranslationTable.size()); ++i)
+            if (TranslationTable[i][1] == ToText(QString::fromLatin1(code)))
+                return form.mmLanguage->actions().at(i);
+        return nullptr;
+    }
+};
 
 TEST_F(ArabicSwitch, TheWindowTurnsRightToLeftAndBackWithoutARestart) {
     Load(u"en");
     TTestForm form(&Store);
     form.show();
     QCoreApplication::processEvents();
-    auto item = [&](const char* code) -> QAction* {
-        for (int i = 0; i < static_cast<int>(TranslationTable.size()); ++i)
-            if (TranslationTable[i][1] == ToText(QString::fromLatin1(code)))
-                return form.mmLanguage->actions().at(i);
-        return nullptr;
-    };
+    auto item = [&](const char* code) { return LanguageItem(form, code); };
     // Where Stop sits: at the right end of the status strip, or mirrored to the left end.
     auto stopOnTheRight = [&] {
         QCoreApplication::processEvents();
@@ -237,6 +243,61 @@ TEST_F(ArabicSwitch, TheWindowTurnsRightToLeftAndBackWithoutARestart) {
     EXPECT_EQ(form.layoutDirection(), Qt::LeftToRight);
     EXPECT_TRUE(stopOnTheRight());
     EXPECT_EQ(form.File1->title(), "Datei");
+    form.close();
+}
+
+// How many pixels of a header row are drawn in the header's colour.
+int HeaderInk(TResultView* view, const QModelIndex& header) {
+    const QImage shot = view->viewport()->grab().toImage();
+    const QColor ink = view->palette().color(QPalette::Active, QPalette::Link);
+    const QRect row = view->visualRect(header);
+    int count = 0;
+    for (int y = row.top(); y <= row.bottom(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            count += shot.pixelColor(x, y) == ink;
+    return count;
+}
+
+TEST_F(ArabicSwitch, GroupHeadersShowAndPathsStayLeftToRightThenFollowALiveSwitch) {
+    Load(u"ar");
+    TTempTree tree;
+    tree.File("photos/a (1).jpg", "same bytes");
+    tree.File("copy/a (1).jpg", "same bytes");
+    TTestForm form(&Store);
+    PrepareSmallScan(form, 3, QString::fromStdString(tree.Root()) + "/");
+    form.show();
+    form.btnScan->click();
+    QCoreApplication::processEvents();
+    TResultModel& list = form.FilesList();
+    ASSERT_EQ(list.rowCount(), 1);
+    const QModelIndex header = list.index(0, 0);
+
+    // The size is one left-to-right run inside the Arabic header, and the header is drawn.
+    const QString isolatedSize =
+        QStringLiteral("\u2066") + "0.00" + Q(TranslateText(u" MB")) + QStringLiteral("\u2069");
+    EXPECT_EQ(header.data().toString(),
+              Q(FormatText(TranslateText(u"Group %d (%s)"), {1, ToText(isolatedSize)})));
+    EXPECT_EQ(Q(list.GroupAt(0).Header), Q(TranslateFormat(u"Group %d (%s)", {1, u"0.00 MB"})));
+    EXPECT_GT(HeaderInk(form.lvFiles, header), 20);
+    // Names, paths and sizes likewise; the list itself keeps the bare texts.
+    const QModelIndex first = list.index(0, 0, header);
+    const QString directory = QString::fromStdString(tree.Path("copy"));
+    EXPECT_EQ(first.siblingAtColumn(1).data().toString(), "\u2066a (1).jpg\u2069");
+    EXPECT_EQ(first.siblingAtColumn(2).data().toString(), "\u2066" + directory + "\u2069");
+    EXPECT_EQ(Q(list.ItemAt(0).SubItems[1]), directory);
+    QDir().mkpath(TWINSEEK_SCREENSHOT_DIR);
+    EXPECT_TRUE(form.grab().save(TWINSEEK_SCREENSHOT_DIR "/window-ar.png"));
+
+    // A live switch writes the listed headers again, in German and then in English.
+    auto item = [&](const char* code) { return LanguageItem(form, code); };
+    ASSERT_TRUE(item("de") && item("en"));
+    item("de")->trigger();
+    EXPECT_EQ(header.data().toString(), "Gruppe 1 (0.00 MB)");
+    EXPECT_EQ(first.siblingAtColumn(2).data().toString(), directory);
+    EXPECT_GT(HeaderInk(form.lvFiles, header), 20);
+    item("en")->trigger();
+    EXPECT_EQ(header.data().toString(), "Group 1 (0.00 MB)");
+    EXPECT_EQ(Q(list.GroupAt(0).Header), "Group 1 (0.00 MB)");
     form.close();
 }
 

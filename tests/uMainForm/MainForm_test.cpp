@@ -90,7 +90,7 @@ TEST_F(MainFormTest, StartsWithTheFixedValuesCaptionsAndStates) {
     for (auto [column, width] : dirWidths)
         EXPECT_EQ(Form.lvDirs->columnWidth(column), width);
     EXPECT_EQ(Form.lvDirs->model()->headerData(2, Qt::Horizontal).toString(), "Size");
-    EXPECT_EQ(Form.lvFiles->selectionMode(), QAbstractItemView::SingleSelection);
+    EXPECT_EQ(Form.lvFiles->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(Form.lvFiles->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(Form.lvFiles->palette().color(QPalette::Inactive, QPalette::Highlight),
               Form.lvFiles->palette().color(QPalette::Active, QPalette::Highlight));

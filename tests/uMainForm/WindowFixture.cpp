@@ -5,10 +5,24 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "uMainForm/QtText.h"
+
 TTestForm::TTestForm(TLanguageStore* store) : TMainForm(store) {
     FShowMessage = [this](const QString& text) { Messages << text; };
     FShowInformation = [this](const QString& text) { Informations << text; };
-    FOpenUrl = [this](const QUrl& url) { Urls << url; };
+    FOpenUrl = [this](const QUrl& url) {
+        Urls << url;
+        return UrlsOpen;
+    };
+    FAskYesNo = [this](const QString& text) {
+        Questions << text;
+        return Answer;
+    };
+    FShowInFileManager = [this](const Text& path) {
+        Located << Q(path);
+        return LocationsOpen;
+    };
+    FOpenFolder = FShowInFileManager;
     FFolderPicker = [this](const QString&, const QString& start) {
         PickerStarts << start;
         return PickerAnswers.isEmpty() ? QString() : PickerAnswers.takeFirst();

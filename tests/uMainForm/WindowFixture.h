@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "uMainForm/ResultModel.h"
@@ -21,9 +22,19 @@ public:
     QStringList Messages;
     QStringList Informations;
     QList<QUrl> Urls;
+    bool UrlsOpen = true;   // what the browser answers
+    QStringList Questions;  // the Yes/No questions, each answered with Answer
+    bool Answer = false;
+    QStringList Located;        // what the file manager was asked to show or open
+    bool LocationsOpen = true;  // what it answers
     QStringList PickerStarts;   // the folder each picker call opened at
     QStringList PickerAnswers;  // what the picker returns, first to last; then cancel
 };
+
+// Test failures show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // What a result list shows through the item model's interface.
 struct TShownItem {

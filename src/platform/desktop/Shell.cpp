@@ -28,7 +28,7 @@ QString FileUrl(TextView path) {
 
 }  // namespace
 
-void ShowInFileManager(TextView filePath) {
+bool ShowInFileManager(TextView filePath) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -38,19 +38,20 @@ void ShowInFileManager(TextView filePath) {
         call << QStringList{FileUrl(filePath)} << QString();
         const QDBusMessage reply = bus.call(call, QDBus::Block, FileManagerTimeoutMs);
         if (reply.type() == QDBusMessage::ReplyMessage)
-            return;
+            return true;
     }
-    ShellOpen(DirectoryOf(filePath, NativeSyntax));
+    return ShellOpen(DirectoryOf(filePath, NativeSyntax));
 }
 
-void ShellOpen(TextView target) {
+bool ShellOpen(TextView target) {
     QUrl url;
     if (!target.empty() && target.front() == u'/')
         url = QUrl(FileUrl(target), QUrl::StrictMode);
     else
         url = QUrl(QString::fromStdU16String(Text(target)), QUrl::StrictMode);
-    if (url.isValid())
-        QDesktopServices::openUrl(url);
+    // Qt answers false when no handler or launcher could be started; what the launched
+    // program does afterwards is not known here.
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 bool ShellStart(TextView programPath) {

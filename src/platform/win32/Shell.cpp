@@ -38,6 +38,11 @@ std::optional<std::wstring> ShellPath(const Text& path) {
     return shortName;
 }
 
+// ShellExecuteW's answer: values up to 32 are errors.
+bool Started(HINSTANCE result) {
+    return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
 }  // namespace
 
 std::optional<std::wstring> ShellPathList(const std::vector<Text>& paths) {
@@ -107,18 +112,21 @@ std::vector<TRecycleOutcome> MoveToRecycleBinEach(const std::vector<Text>& paths
     return Win32::RecycleEachWithFlags(paths, FOF_ALLOWUNDO);
 }
 
-void ShowInFileManager(TextView filePath) {
+bool ShowInFileManager(TextView filePath) {
     const std::wstring parameters = Win32::SelectParameters(filePath);
     const HINSTANCE started = ::ShellExecuteW(nullptr, L"open", L"explorer.exe", parameters.c_str(),
                                               nullptr, SW_SHOWNORMAL);
-    // Values up to 32 are errors.
-    if (reinterpret_cast<INT_PTR>(started) <= 32)
-        ShellOpen(DirectoryOf(filePath, TPathSyntax::Windows));
+    if (Win32::Started(started))
+        return true;
+    return ShellOpen(DirectoryOf(filePath, TPathSyntax::Windows));
 }
 
-void ShellOpen(TextView target) {
+bool ShellOpen(TextView target) {
+    if (target.empty())
+        return false;
     const std::wstring wide = Win32::Wide(target);
-    ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return Win32::Started(
+        ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 bool ShellStart(TextView programPath) {
