@@ -9,13 +9,25 @@
       find CORPUS -printf '%s %p\\n'; peak memory per directory.
   bench/bench.py clones CORPUS [--runs N]
       content mode against jdupes, rmlint, fdupes and rdfind, each checked to find the
-      same duplicate groups; name and size modes against the plain walk.
+      same duplicate groups; name and size modes against the plain walk. Without the
+      digest cache (--no-cache), as the peers keep none.
+  bench/bench.py rescan CORPUS [--runs N]
+      a second content scan of the unchanged tree, its digests from the cache, against the
+      walk alone and a scan without the cache; the cache's size per file. The cache is a
+      fresh one in build/bench-cache.
+  bench/bench.py edits CORPUS
+      fills the cache, then edits the tree IN PLACE (regenerate it afterwards): of every ten
+      files one gets other bytes, one is touched, one gets other bytes of the same size
+      with its modification time set back, one is renamed; then checks that a scan with
+      the cache lists exactly what a scan without it lists.
 
 Set TWINSEEK_CLI to the program to measure (default: build/bin/twinseek-cli).
 """
 import argparse
 import os
+import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import time
@@ -24,23 +36,23 @@ TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CLI = os.environ.get("TWINSEEK_CLI", os.path.join(TOP, "build", "bin", "twinseek-cli"))
 
 
-def run(cmd):
+def run(cmd, env=None):
     """Wall time in seconds and peak resident memory in bytes of one run.
 
     The peak comes from /usr/bin/time: a child forked by this script starts with the
     script's own resident pages, which would count in its peak."""
     start = time.perf_counter()
     proc = subprocess.run(["/usr/bin/time", "-f", "%M", "--"] + cmd,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+                          stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
     elapsed = time.perf_counter() - start
     if proc.returncode != 0:
         sys.exit(f"{' '.join(cmd)} exited with {proc.returncode}")
     return elapsed, int(proc.stderr.decode().strip().splitlines()[-1]) * 1024
 
 
-def measure(name, cmd, runs):
-    run(cmd)  # warm-up
-    results = [run(cmd) for _ in range(runs)]
+def measure(name, cmd, runs, env=None):
+    run(cmd, env)  # warm-up
+    results = [run(cmd, env) for _ in range(runs)]
     t = statistics.median(r[0] for r in results)
     m = max(r[1] for r in results)
     return {"name": name, "time": t, "rss": m}
@@ -138,13 +150,14 @@ def as_set(groups):
     return {frozenset(g) for g in groups if len(g) > 1}
 
 
-def capture(cmd):
-    return subprocess.run(cmd, capture_output=True, check=True).stdout.decode("utf-8", "surrogateescape")
+def capture(cmd, env=None):
+    return subprocess.run(cmd, capture_output=True, check=True, env=env).stdout.decode("utf-8", "surrogateescape")
 
 
 def clones(args):
     corpus = os.path.abspath(args.corpus)
-    ours_cmd = [CLI, "--compare", "content", "--min-size-mb", "0", "--max-groups", "0", "-q", corpus]
+    ours_cmd = [CLI, "--compare", "content", "--no-cache", "--min-size-mb", "0", "--max-groups", "0", "-q",
+                corpus]
     reference = as_set(parse_ours(capture(ours_cmd)))
     rdfind_out = os.path.join(TOP, "build", "rdfind-results.txt")
     peers = [
@@ -174,15 +187,90 @@ def clones(args):
     print("\n(ratio: against the first row)")
 
 
+def cache_env():
+    """A digest cache of the benchmark's own, empty at first."""
+    home = os.path.join(TOP, "build", "bench-cache")
+    shutil.rmtree(home, ignore_errors=True)
+    return dict(os.environ, XDG_CACHE_HOME=home), os.path.join(home, "twinseek", "sha1-cache.bin")
+
+
+def content_cmd(corpus):
+    return [CLI, "--compare", "content", "--min-size-mb", "0", "--max-groups", "0", "-q", corpus]
+
+
+def fill_cache(cmd, env):
+    # A file is kept only when its times lie two seconds before its reading.
+    time.sleep(2.1)
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True, env=env)
+
+
+def rescan(args):
+    corpus = os.path.abspath(args.corpus)
+    env, cache_file = cache_env()
+    cmd = content_cmd(corpus)
+    fill_cache(cmd, env)
+    walk_row = measure("twinseek-cli walk only", [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", corpus],
+                       args.runs)
+    second = measure("twinseek-cli content, digests cached", cmd, args.runs, env)
+    rows = [walk_row, second, measure("twinseek-cli content --no-cache", cmd + ["--no-cache"], args.runs)]
+    table(rows, walk_row)
+    with open(cache_file, "rb") as f:
+        header = f.read(32)
+    entries = struct.unpack_from("=Q", header, 24)[0]
+    size = os.path.getsize(cache_file)
+    print(f"\ncached scan / walk: {second['time'] / walk_row['time']:.2f}")
+    print(f"cache: {entries} files, {size / 2**20:.1f} MB, {size / max(1, entries):.1f} bytes per file")
+    same = capture(cmd, env) == capture(cmd + ["--no-cache"])
+    print("lists with and without the cache:", "the same" if same else "DIFFERENT")
+
+
+def edits(args):
+    corpus = os.path.abspath(args.corpus)
+    env, _ = cache_env()
+    cmd = content_cmd(corpus)
+    fill_cache(cmd, env)
+    paths = sorted(os.path.join(d, f) for d, _, fs in os.walk(corpus) for f in fs)
+    counts = [0] * 4
+    for k, path in enumerate(paths):
+        kind = k % 10
+        if kind >= 4 or os.path.getsize(path) == 0:
+            continue
+        counts[kind] += 1
+        if kind == 0:  # other bytes (the first one flipped)
+            with open(path, "r+b") as f:
+                first = f.read(1)
+                f.seek(0)
+                f.write(bytes([first[0] ^ 0xFF]))
+        elif kind == 1:  # touched
+            os.utime(path)
+        elif kind == 2:  # other bytes of the same size, the modification time set back
+            st = os.stat(path)
+            with open(path, "r+b") as f:
+                data = f.read()
+                f.seek(0)
+                f.write(data[::-1] if data[::-1] != data else bytes(b ^ 1 for b in data))
+            os.utime(path, ns=(st.st_atime_ns, st.st_mtime_ns))
+        else:  # renamed
+            os.rename(path, path + ".renamed")
+    print(f"{len(paths)} files: {counts[0]} changed, {counts[1]} touched, "
+          f"{counts[2]} replaced with size and time kept, {counts[3]} renamed")
+    cached = capture(cmd, env)
+    reference = capture(cmd + ["--no-cache"])
+    groups = len(as_set(parse_ours(reference)))
+    print(f"{groups} groups; lists with and without the cache:", "the same" if cached == reference else "DIFFERENT")
+    if cached != reference:
+        sys.exit(1)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["walk", "folders", "clones"])
+    parser.add_argument("what", choices=["walk", "folders", "clones", "rescan", "edits"])
     parser.add_argument("corpus")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--with-rmlint", action="store_true",
                         help="folders: add rmlint's duplicate-directory mode (slow: it reads contents)")
     args = parser.parse_args()
-    {"walk": walk, "folders": folders, "clones": clones}[args.what](args)
+    {"walk": walk, "folders": folders, "clones": clones, "rescan": rescan, "edits": edits}[args.what](args)
 
 
 if __name__ == "__main__":

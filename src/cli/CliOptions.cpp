@@ -47,6 +47,9 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     AddTrashOptions(app, o.Trash);
     app.add_option("--lang", o.Lang,
                    "language of this run's texts (default: the stored choice, else the system's)");
+    app.add_flag(
+        "--no-cache", o.NoCache,
+        "neither read nor write the cache of digests kept between scans (default: use it)");
     app.add_flag("-q,--quiet", o.Quiet, "no status output");
     app.set_version_flag("--version", std::string("twinseek-cli ") + TwinseekVersion,
                          "print the version and exit");

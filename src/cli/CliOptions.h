@@ -19,6 +19,7 @@ struct TCliOptions {
     bool NoFileClones = false;
     bool FolderClones = false;
     bool Quiet = false;
+    bool NoCache = false;
     std::optional<std::string> FilesCsv;
     std::optional<std::string> FoldersCsv;
     std::optional<std::string> Lang;

@@ -13,6 +13,7 @@
 #include "cli/CliTrash.h"
 #include "cli/ListOutput.h"
 #include "core/CsvExport.h"
+#include "core/DigestCache.h"
 #include "core/ScanEngine.h"
 #include "platform/Console.h"
 #include "platform/LanguageStore.h"
@@ -91,6 +92,8 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     TMemoryResultList lvDirs(Translated({u"Group", u"Directory", u"Size"}));
     TCliHost host(std::move(settings), options.Quiet, Platform::StderrIsTerminal(), stderr);
     TScanEngine engine(host, lvFiles, lvDirs);
+    if (!options.NoCache)
+        engine.FDigestCachePath = CacheFilePath();
     host.SetEngine(&engine);
     activeHost = &host;
     Platform::OnInterrupt(OnInterrupt);

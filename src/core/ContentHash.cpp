@@ -3,16 +3,20 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
 #include "core/Buckets.h"
+#include "core/DigestCache.h"
 #include "core/ScanEngine.h"
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
@@ -91,14 +95,54 @@ Text ComputeFileHash(const Text& path) {
 
 namespace {
 
+// What the cache made of one target: its stamp before it was read, and where its digest
+// came from. Written only by the thread that claimed the target.
+struct TCacheSlot {
+    enum TSource : std::uint8_t { csNone, csCache, csRead } Source = csNone;
+    Platform::TFileStamp Stamp;
+    std::int64_t ReadTime = 0;
+};
+
+// The cache of the phase: read-only while files are hashed; the slots go into it afterwards.
+struct TPhaseCache {
+    const TDigestCache* Cache = nullptr;  // nullptr: no cache
+    std::vector<TCacheSlot> Slots;        // one per target
+};
+
+// A file whose stamp as the walk found it matches an entry takes the entry's digest unread:
+// the digest of its content as it was then. A file that is read is kept for the cache only
+// when the walk's stamp still holds after the reading: one written since is not kept.
+std::optional<Platform::TSha1Digest> CachedDigestOf(const TFileInfo& file,
+                                                    const Platform::TFileStatus& expected,
+                                                    const TDigestCache& cache, TCacheSlot& slot,
+                                                    const TKeepGoing& keepGoing) {
+    const Platform::TFileStamp walked{.Id = file.Id,
+                                      .Size = file.Size,
+                                      .ModifiedTime = file.ModifiedTime,
+                                      .ChangeTime = file.ChangeTime};
+    if (const Platform::TSha1Digest* digest = cache.Find(walked)) {
+        slot = TCacheSlot{.Source = TCacheSlot::csCache, .Stamp = walked};
+        return *digest;
+    }
+    const std::int64_t readTime = Platform::CurrentFileTime();
+    auto digest = DigestOf(file.FullPath, &expected, keepGoing);
+    Platform::TFileStamp after;
+    if (digest && Platform::QueryFileStamp(file.FullPath, after) && after == walked)
+        slot = TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = walked, .ReadTime = readTime};
+    return digest;
+}
+
 // One claimed file: an error leaves its digest empty and never stops the phase. False when
 // keepGoing abandoned the file: it has no digest and is not counted as done.
-bool HashOne(TFileInfo& file, const TKeepGoing& keepGoing) {
+bool HashOne(TFileInfo& file, TCacheSlot* slot, const TDigestCache* cache,
+             const TKeepGoing& keepGoing) {
     if (file.HasContentHash())
         return true;
     try {
         const Platform::TFileStatus expected{.Size = file.Size, .Id = file.Id, .IsRegular = true};
-        const auto digest = DigestOf(file.FullPath, &expected, keepGoing);
+        const auto digest = cache != nullptr
+                                ? CachedDigestOf(file, expected, *cache, *slot, keepGoing)
+                                : DigestOf(file.FullPath, &expected, keepGoing);
         if (digest)
             file.SetContentHash(*digest);
         else
@@ -112,6 +156,11 @@ bool HashOne(TFileInfo& file, const TKeepGoing& keepGoing) {
     return true;
 }
 
+bool HashTarget(const std::vector<TFileInfo*>& targets, TPhaseCache& cache, std::size_t i,
+                const TKeepGoing& keepGoing) {
+    return HashOne(*targets[i], cache.Cache ? &cache.Slots[i] : nullptr, cache.Cache, keepGoing);
+}
+
 int Clamp(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
 }
@@ -119,7 +168,8 @@ int Clamp(std::size_t n) {
 // The longest stretch of work between two calls of KeepResponsive in sequential mode.
 constexpr std::chrono::milliseconds KeepInterval{30};
 
-void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& targets) {
+void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
+                      TPhaseCache& cache) {
     using TClock = std::chrono::steady_clock;
     TScanHost& host = engine.Host;
     const std::size_t n = targets.size();
@@ -146,7 +196,7 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
     for (std::size_t i = 0; i < n; ++i) {
         if (engine.StopRequested())
             break;
-        const bool finished = HashOne(*targets[i], keepGoing);
+        const bool finished = HashTarget(targets, cache, i, keepGoing);
         if (handlerError)
             std::rethrow_exception(handlerError);
         if (!finished)
@@ -163,12 +213,18 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
     }
 }
 
-void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets, unsigned workers) {
+void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets, TPhaseCache& cache,
+                    unsigned workers) {
     TScanHost& host = engine.Host;
     const std::size_t n = targets.size();
     std::atomic<std::int64_t> nextIndex{-1};
     std::atomic<std::int64_t> completedCount{0};
     std::atomic<unsigned> finishedWorkers{0};
+    // The last worker to finish wakes the user-interface thread: a phase that takes its
+    // digests from the cache is over in milliseconds, and waiting out a whole poll interval
+    // would be a good part of a rescan.
+    std::mutex finishedMutex;
+    std::condition_variable finished;
     // Set when the user-interface thread leaves, by an error too: the workers stop at their
     // next block instead of hashing every remaining file before the error can show.
     std::atomic<bool> abandon{false};
@@ -186,14 +242,18 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
                 const std::int64_t k = nextIndex.fetch_add(1) + 1;
                 if (k >= static_cast<std::int64_t>(n))
                     break;
-                if (!HashOne(*targets[static_cast<std::size_t>(k)], keepGoing))
+                if (!HashTarget(targets, cache, static_cast<std::size_t>(k), keepGoing))
                     break;
                 completedCount.fetch_add(1);
             }
         } catch (...) {
             // Counts as finished like any other way out.
         }
-        finishedWorkers.fetch_add(1);
+        {
+            const std::lock_guard lock(finishedMutex);
+            finishedWorkers.fetch_add(1);
+        }
+        finished.notify_one();
     };
 
     std::vector<std::thread> threads;
@@ -213,8 +273,8 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     for (unsigned w = 0; w < workers; ++w)
         threads.emplace_back(worker);
 
-    bool allFinished = false;
-    while (!allFinished) {
+    // Once more after the last worker has finished, so that the last text shows the end.
+    for (bool allFinished = false;;) {
         const std::int64_t done = completedCount.load();
         host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
         host.SetStatus(
@@ -222,8 +282,11 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
                 ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
                 : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, n}));
         host.KeepResponsive();
-        allFinished = finishedWorkers.load() == workers;
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        if (allFinished)
+            break;
+        std::unique_lock lock(finishedMutex);
+        allFinished = finished.wait_for(lock, std::chrono::milliseconds(30),
+                                        [&] { return finishedWorkers.load() == workers; });
     }
     host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
 }
@@ -250,9 +313,33 @@ std::vector<TFileInfo*> HashTargets(TScanEngine& engine) {
     return targets;
 }
 
+// The digests read in this phase go into the cache, the ones taken from it stay, and the
+// file is written; after a stop too, with what was hashed. A cache that cannot be written
+// is left as it is: the next scan reads the files again.
+void UpdateCache(TScanEngine& engine, TDigestCache& cache, const std::vector<TFileInfo*>& targets,
+                 const std::vector<TCacheSlot>& slots) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const TCacheSlot& slot = slots[i];
+        if (slot.Source == TCacheSlot::csCache) {
+            cache.Keep(slot.Stamp);
+            ++engine.FDigestsFromCache;
+        } else if (slot.Source == TCacheSlot::csRead && targets[i]->HasContentHash()) {
+            cache.Record(slot.Stamp, targets[i]->Digest(), slot.ReadTime);
+        }
+    }
+    if (engine.FDigestCacheCleared)
+        return;  // cleared while this scan ran: what it loaded is not written back
+    try {
+        cache.Save(engine.FDigestCachePath);
+    } catch (const std::exception&) {
+        // Not the user's file and no result of the scan: left unwritten without a word.
+    }
+}
+
 }  // namespace
 
 void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
+    engine.FDigestsFromCache = 0;
     if (engine.FFiles.empty())
         return;
     TScanHost& host = engine.Host;
@@ -262,13 +349,22 @@ void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
 
     const std::vector<TFileInfo*> hashTargets = HashTargets(engine);
     if (!hashTargets.empty() && !engine.StopRequested()) {
+        TDigestCache cache;
+        TPhaseCache phaseCache;
+        if (!engine.FDigestCachePath.empty()) {
+            cache.Load(engine.FDigestCachePath);
+            phaseCache.Cache = &cache;
+            phaseCache.Slots.resize(hashTargets.size());
+        }
         if (parallel) {
             const unsigned workers =
                 workerCount > 0 ? workerCount : std::max(1u, std::thread::hardware_concurrency());
-            HashInParallel(engine, hashTargets, workers);
+            HashInParallel(engine, hashTargets, phaseCache, workers);
         } else {
-            HashSequentially(engine, hashTargets);
+            HashSequentially(engine, hashTargets, phaseCache);
         }
+        if (phaseCache.Cache != nullptr)
+            UpdateCache(engine, cache, hashTargets, phaseCache.Slots);
     }
     host.SetProgressPosition(0);
 }

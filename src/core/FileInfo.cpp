@@ -23,6 +23,8 @@ TFileInfo::TFileInfo(Text aPath, Platform::TFileId* id)
     if (Platform::QueryFile(FullPath, status)) {
         Size = status.Size;
         Id = status.Id;
+        ModifiedTime = status.ModifiedTime;
+        ChangeTime = status.ChangeTime;
         if (id)
             *id = status.Id;
     }

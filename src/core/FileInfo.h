@@ -27,6 +27,9 @@ public:
     std::int64_t Size = 0;
     // The identity the file had when the record was made; hashing reads only that file.
     Platform::TFileId Id;
+    // Its times then: with Size and Id, what the digest cache knows the file by.
+    std::int64_t ModifiedTime = 0;
+    std::int64_t ChangeTime = 0;
 
     // The last component of FullPath.
     TextView Name() const { return TextView(FullPath).substr(FNameStart); }

@@ -4,6 +4,7 @@
 #include "core/DirectoryClones.h"
 #include "core/FileGrouping.h"
 #include "core/FolderWalk.h"
+#include "platform/CacheFolder.h"
 #include "translation/Translation.h"
 
 TScanEngine::TScanEngine(TScanHost& host, TResultList& filesList, TResultList& dirsList)
@@ -25,6 +26,7 @@ TScanOutcome TScanEngine::Scan() {
     }
 
     FStopRequested = false;
+    FDigestCacheCleared = false;
     FScanning = true;
     Host.SetBusy(true);
 
@@ -91,6 +93,16 @@ void TScanEngine::ClearResults() {
     FDirGroupsFound = 0;
     Host.SetProgressPosition(0);
     Host.SetStatus(Text());
+}
+
+void TScanEngine::ClearDigestCache() {
+    if (FScanning)
+        FDigestCacheCleared = true;
+    // Only the plain file the cache is; a link or folder in its place is not ours.
+    Platform::TFileStatus status;
+    if (!FDigestCachePath.empty() && Platform::QueryFile(FDigestCachePath, status) &&
+        status.IsRegular)
+        Platform::RemoveFile(FDigestCachePath);
 }
 
 void TScanEngine::SetMarquee(bool on) {

@@ -52,6 +52,15 @@ public:
     // Hashing workers; 0: one per logical processor.
     unsigned FHashWorkers = 0;
 
+    // The file of digests kept between scans (CacheFilePath); empty: none read or written.
+    Text FDigestCachePath;
+    // Set by ClearDigestCache during a scan: its hashing phase writes no cache.
+    bool FDigestCacheCleared = false;
+    // How many digests the last hashing phase took from the cache instead of reading.
+    std::size_t FDigestsFromCache = 0;
+    // "Clear hash cache": removes the cache file; the running scan, if any, writes none.
+    void ClearDigestCache();
+
     // How the groups of the File Clones list were found: only content mode compared them.
     TCompareMode FListedCompareMode = cmContent;
 

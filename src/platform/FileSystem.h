@@ -36,6 +36,10 @@ struct TFileStatus {
     std::int64_t Size = 0;  // bytes; 0 for a link, a folder, a pipe, a socket or a device
     TFileId Id;
     bool IsRegular = false;  // a plain file (not a link, folder or special file)
+    // Nanoseconds since 1970-01-01 UTC, as finely as the file system keeps them; the change
+    // time is the inode's (POSIX st_ctime) or FILE_BASIC_INFO's ChangeTime (Windows).
+    std::int64_t ModifiedTime = 0;
+    std::int64_t ChangeTime = 0;
 };
 
 struct TDirEntry {
@@ -73,6 +77,9 @@ bool IsPseudoFileSystem(const Text& folder);
 
 // The entry itself, links not followed. False when it cannot be queried (it vanished, say).
 bool QueryFile(const Text& path, TFileStatus& status);
+
+// The current time in the unit of TFileStatus's times.
+std::int64_t CurrentFileTime();
 
 // Size of a file in bytes as QueryFile gives it; 0 when it cannot be read.
 std::int64_t FileSize(const Text& path);

@@ -155,6 +155,8 @@ const std::vector<TextView>& TranslatableTexts() {
         u"Checked: %d (%s to free)",
         u"Groups with every row checked: %d",
         u"Checked rows hidden by the filter: %d",
+        // The digest cache
+        u"Clear hash cache",
     };
     return texts;
 }

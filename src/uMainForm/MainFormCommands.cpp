@@ -74,6 +74,10 @@ void TMainForm::Exit1Click() {
     close();
 }
 
+void TMainForm::ClearHashCache1Click() {
+    FEngine->ClearDigestCache();
+}
+
 void TMainForm::OpenVendorPage(const QString& path) {
     const QUrl url(QStringLiteral("https://") + VendorHost + path);
     // The address goes with the message, so that it can still be typed into a browser.

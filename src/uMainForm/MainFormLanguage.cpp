@@ -95,6 +95,7 @@ void TMainForm::TranslateUI() {
     AddFolder1->setText(Tr(u"Add Folder..."));
     ExportFileClones1->setText(Tr(u"Export File Clones..."));
     ExportFolderClones1->setText(Tr(u"Export Folder Clones..."));
+    ClearHashCache1->setText(Tr(u"Clear hash cache"));
     Exit1->setText(Tr(u"Exit"));
     Scan1->setText(Tr(u"Scan"));
     Stop1->setText(Tr(u"Stop"));

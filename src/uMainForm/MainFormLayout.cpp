@@ -273,6 +273,7 @@ void TMainForm::CreateMenu() {
     N1 = MakeSeparator(File1, "N1");
     ExportFileClones1 = MakeAction(File1, "ExportFileClones1");
     ExportFolderClones1 = MakeAction(File1, "ExportFolderClones1");
+    ClearHashCache1 = MakeAction(File1, "ClearHashCache1");
     N2 = MakeSeparator(File1, "N2");
     Exit1 = MakeAction(File1, "Exit1");
 

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Shell.h"
+#include "core/DigestCache.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
 #include "uMainForm/QtText.h"
@@ -73,6 +74,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     SetTabOrder();
 
     FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
+    FEngine->FDigestCachePath = CacheFilePath();
     ConnectCommands();
     CreateListCommands();
     FormCreate();
@@ -156,6 +158,7 @@ void TMainForm::ConnectCommands() {
     connect(ExportFileClones1, &QAction::triggered, this, &TMainForm::btnExportFilesClick);
     connect(btnExportDirs, &QPushButton::clicked, this, &TMainForm::btnExportDirsClick);
     connect(ExportFolderClones1, &QAction::triggered, this, &TMainForm::btnExportDirsClick);
+    connect(ClearHashCache1, &QAction::triggered, this, &TMainForm::ClearHashCache1Click);
 }
 
 void TMainForm::FormCreate() {

@@ -139,6 +139,7 @@ public:
     QAction* N1;
     QAction* ExportFileClones1;
     QAction* ExportFolderClones1;
+    QAction* ClearHashCache1;
     QAction* N2;
     QAction* Exit1;
     QMenu* Action1;
@@ -202,6 +203,7 @@ public slots:
     void ResultListContextPopup(TResultView* view, const QPoint& position);
     // Says what the showing list holds; runs once after any number of changes.
     void UpdateSummary();
+    void ClearHashCache1Click();
 
 public:
     void BuildLanguageMenu();

@@ -55,6 +55,7 @@ const std::vector<TCaption>& Captions() {
         {"Add Folder...", [](TMainForm& f) { return f.AddFolder1->text(); }},
         {"Export File Clones...", [](TMainForm& f) { return f.ExportFileClones1->text(); }},
         {"Export Folder Clones...", [](TMainForm& f) { return f.ExportFolderClones1->text(); }},
+        {"Clear hash cache", [](TMainForm& f) { return f.ClearHashCache1->text(); }},
         {"Exit", [](TMainForm& f) { return f.Exit1->text(); }},
         {"Scan", [](TMainForm& f) { return f.Scan1->text(); }},
         {"Stop", [](TMainForm& f) { return f.Stop1->text(); }},

@@ -13,7 +13,11 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <QFileInfo>
+#include <cstdlib>
+
 #include "WindowFixture.h"
+#include "core/DigestCache.h"
 #include "support/TempTree.h"
 #include "uMainForm/ResultView.h"
 
@@ -177,6 +181,22 @@ TEST_F(MainFormScanTest, WithNeitherKindAskedTheWalkRunsAndBothListsStayEmpty) {
     EXPECT_EQ(Form.FilesList().rowCount(), 0);
     EXPECT_EQ(Form.DirsList().rowCount(), 0);
     EXPECT_EQ(Form.Engine().FFiles.size(), 5u);
+}
+
+TEST_F(MainFormScanTest, ScansKeepDigestsInTheUsersCacheAndClearHashCacheRemovesIt) {
+    const Text path = CacheFilePath();
+    ASSERT_FALSE(path.empty());
+    EXPECT_EQ(Form.Engine().FDigestCachePath, path);
+    const std::string cacheFile = Platform::TextToUtf8(path);
+    // The test program's own cache folder (XDG_CACHE_HOME), never the user's.
+    ASSERT_EQ(cacheFile.rfind(std::getenv("XDG_CACHE_HOME"), 0), 0u);
+    PrepareSmallScan(Form, 3, Root + "/");
+    Form.btnScan->click();
+    EXPECT_EQ(Form.LastScanOutcome(), TScanOutcome::soDone);
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(cacheFile)).isFile());
+    Form.ClearHashCache1->trigger();
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(cacheFile)));
+    EXPECT_EQ(Form.lblStatus->text(), "  Done.");  // no word about it
 }
 
 TEST_F(MainFormScanTest, ScreenshotAfterAScanInEnglish) {

@@ -107,6 +107,7 @@ TEST_F(MainFormTest, ControlsAndMenuItemsCarryTheirNames) {
     for (const char* name : {"AddFolder1",
                              "N1",
                              "ExportFileClones1",
+                             "ClearHashCache1",
                              "N2",
                              "Exit1",
                              "Scan1",

@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
     if (::mkdtemp(config.data()) == nullptr)
         return 2;
     ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    // The digest cache too: the tests never touch the user's.
+    ::setenv("XDG_CACHE_HOME", (config + "/cache").c_str(), 1);
     ::setenv("LC_ALL", "C", 1);  // a point as decimal separator in size texts
 
     int status;

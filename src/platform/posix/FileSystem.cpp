@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #ifdef __linux__
 #include <linux/magic.h>
@@ -34,11 +35,17 @@ TFileId IdOf(const struct stat& st) {
                    .IndexLow = static_cast<std::uint64_t>(st.st_ino)};
 }
 
+std::int64_t Nanoseconds(const struct timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
 TFileStatus StatusOf(const struct stat& st) {
     TFileStatus status;
     status.IsRegular = S_ISREG(st.st_mode);
     status.Size = status.IsRegular ? static_cast<std::int64_t>(st.st_size) : 0;
     status.Id = IdOf(st);
+    status.ModifiedTime = Nanoseconds(st.st_mtim);
+    status.ChangeTime = Nanoseconds(st.st_ctim);
     return status;
 }
 
@@ -301,6 +308,13 @@ Text ExecutableDir() {
         return Text(u"/");
     target.resize(cut);
     return Utf8ToText(target);
+}
+
+std::int64_t CurrentFileTime() {
+    // The clock the kernel stamps files with.
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
 }
 
 Text TempDir() {

@@ -147,6 +147,8 @@ TMeasured MeasuredList(const std::wstring& dir, std::vector<TDirEntry>& entries,
                         TFileId{.Volume = id.Volume,
                                 .IndexHigh = 0,
                                 .IndexLow = static_cast<std::uint64_t>(item->FileId.QuadPart)};
+                    out.Status.ModifiedTime = Win32::FromFileTime(item->LastWriteTime.QuadPart);
+                    out.Status.ChangeTime = Win32::FromFileTime(item->ChangeTime.QuadPart);
                 }
             }
             if (item->NextEntryOffset == 0)
@@ -223,6 +225,16 @@ bool StatusOf(HANDLE h, TFileStatus& status) {
                                                   info.nFileSizeLow)
                       : 0;
     status.Id = IdOf(info);
+    // Both times from one call, as a listing gives them: some implementations round the
+    // older call's write time to the second, and the cache compares to the nanosecond.
+    FILE_BASIC_INFO basic;
+    if (::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+        status.ModifiedTime = Win32::FromFileTime(basic.LastWriteTime.QuadPart);
+        status.ChangeTime = Win32::FromFileTime(basic.ChangeTime.QuadPart);
+    } else {
+        status.ModifiedTime = Win32::FromFileTime(info.ftLastWriteTime);
+        status.ChangeTime = 0;
+    }
     return true;
 }
 
@@ -306,6 +318,12 @@ Text ExecutableDir() {
     // A program in a drive root keeps the root's separator: "C:" alone is another folder.
     name.resize(cut > 0 && name[cut - 1] == L':' ? cut + 1 : cut);
     return Win32::FromWide(name);
+}
+
+std::int64_t CurrentFileTime() {
+    FILETIME now;
+    ::GetSystemTimePreciseAsFileTime(&now);
+    return Win32::FromFileTime(now);
 }
 
 Text TempDir() {

@@ -2,6 +2,7 @@
 // Helpers shared by the Windows sources: UTF-16 conversion, the long-path form, errors.
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "platform/Text.h"
@@ -36,6 +37,16 @@ std::wstring WithoutLongPrefix(std::wstring path);
 std::string ErrorText(DWORD error);
 
 [[noreturn]] void Fail(const char* what, TextView path, DWORD error);
+
+// 100-nanosecond ticks since 1601 to nanoseconds since 1970.
+inline std::int64_t FromFileTime(std::int64_t ticks) {
+    constexpr std::int64_t TicksTo1970 = 116444736000000000;
+    return (ticks - TicksTo1970) * 100;
+}
+inline std::int64_t FromFileTime(const FILETIME& time) {
+    return FromFileTime(
+        static_cast<std::int64_t>((std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime));
+}
 
 // Whether a reparse tag stands for another name (symbolic link, junction), as opposed to
 // one that only stores the file elsewhere (cloud placeholders, deduplication).
