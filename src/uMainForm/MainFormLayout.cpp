@@ -2,6 +2,7 @@
 // the main menu. Captions are set by TranslateUI.
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -221,6 +222,7 @@ void TMainForm::CreateBottomPanel() {
         {&btnUncheckAll, {"btnUncheckAll", 108}},
         {&Button1, {"Button1", 137}},
         {&btnDeleteSelected, {"btnDeleteSelected", 238}},
+        {&btnLinkChecked, {"btnLinkChecked", 200}},
         {&btnExportFiles, {"btnExportFiles", 155}},
         {&btnExportDirs, {"btnExportDirs", 155}},
     };
@@ -231,6 +233,11 @@ void TMainForm::CreateBottomPanel() {
         if (*field == btnExportFiles)
             commands->addStretch(1);
         commands->addWidget(*field);
+        if (*field == btnSelectAllButOne) {
+            cbKeep = Make<QComboBox>("cbKeep");
+            cbKeep->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+            commands->addWidget(cbKeep);
+        }
     }
     column->addLayout(commands);
 
@@ -281,6 +288,7 @@ void TMainForm::CreateMenu() {
     Stop1 = MakeAction(Action1, "Stop1");
     N3 = MakeSeparator(Action1, "N3");
     MoveCheckedtoRecycleBin1 = MakeAction(Action1, "MoveCheckedtoRecycleBin1");
+    ReplacewithHardLinks1 = MakeAction(Action1, "ReplacewithHardLinks1");
 
     Edit1 = MakeMenu(bar, "Edit1");
     Checkallbutoneingroup1 = MakeAction(Edit1, "Checkallbutoneingroup1");
@@ -316,4 +324,8 @@ void TMainForm::CreateMenu() {
     // Room here for the commands on one group's copies.
     N6 = MakeSeparator(pmList, "N6");
     Deletecheckedtorecyclebin1 = MakeAction(pmList, "Deletecheckedtorecyclebin1");
+
+    pmFolders = new QMenu(this);
+    pmFolders->setObjectName(QStringLiteral("pmFolders"));
+    Referencefolder1 = MakeAction(pmFolders, "Referencefolder1", true);
 }

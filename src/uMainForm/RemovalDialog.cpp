@@ -20,7 +20,8 @@ QString Tr(TextView english) {
 
 }  // namespace
 
-TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent) : QDialog(parent) {
+TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent, bool replacing)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("RemovalDialog"));
     setWindowTitle(ApplicationTitle);
     const std::size_t verified = check.VerifiedCount();
@@ -66,6 +67,10 @@ TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent) : QD
     btnMoveVerified->setEnabled(verified > 0);
     (verified > 0 ? btnMoveVerified : btnCancel)->setDefault(true);
     btnMoveAll->setAutoDefault(false);
+    if (replacing) {
+        btnMoveVerified->setText(Tr(u"Replace only the verified items"));
+        btnMoveAll->hide();
+    }
 
     connect(btnMoveVerified, &QPushButton::clicked, this, [this] {
         FChoice = TRemovalChoice::rcVerifiedOnly;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -21,6 +22,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/ReferenceFolders.h"
 #include "platform/Shell.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
@@ -75,6 +77,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
     ConnectCommands();
     CreateListCommands();
+    CreateKeepCommands();
     FormCreate();
 
     resize(1178, 709 + menuBar()->sizeHint().height());
@@ -113,10 +116,12 @@ void TMainForm::SetTabOrder() {
                               lvFiles,
                               lvDirs,
                               btnSelectAllButOne,
+                              cbKeep,
                               btnCheckAll,
                               btnUncheckAll,
                               Button1,
                               btnDeleteSelected,
+                              btnLinkChecked,
                               btnExportFiles,
                               btnExportDirs,
                               btnStop};
@@ -151,6 +156,8 @@ void TMainForm::ConnectCommands() {
     connect(btnDeleteSelected, &QPushButton::clicked, this, &TMainForm::btnDeleteSelectedClick);
     connect(MoveCheckedtoRecycleBin1, &QAction::triggered, this,
             &TMainForm::btnDeleteSelectedClick);
+    connect(btnLinkChecked, &QPushButton::clicked, this, &TMainForm::btnLinkCheckedClick);
+    connect(ReplacewithHardLinks1, &QAction::triggered, this, &TMainForm::btnLinkCheckedClick);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
     connect(btnExportFiles, &QPushButton::clicked, this, &TMainForm::btnExportFilesClick);
     connect(ExportFileClones1, &QAction::triggered, this, &TMainForm::btnExportFilesClick);
