@@ -1,10 +1,11 @@
 // Which copy of each group the check commands keep, and the reference folders of the
 // folder list, whose files no command checks, removes or replaces.
 #include <QAction>
-#include <QComboBox>
+#include <QActionGroup>
 #include <QListWidget>
 #include <QMenu>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include "core/KeepRule.h"
 #include "core/ReferenceFolders.h"
@@ -40,9 +41,20 @@ protected:
 }  // namespace
 
 void TMainForm::CreateKeepCommands() {
-    for (const TKeepRuleName& entry : KeepRuleNames)
-        cbKeep->addItem(QString(), static_cast<int>(entry.Rule));
-    cbKeep->setCurrentIndex(0);
+    pmKeep = new QMenu(this);
+    pmKeep->setObjectName(QStringLiteral("pmKeep"));
+    auto* rules = new QActionGroup(pmKeep);
+    rules->setExclusive(true);
+    for (const TKeepRuleName& entry : KeepRuleNames) {
+        QAction* action = pmKeep->addAction(QString());
+        action->setCheckable(true);
+        action->setData(static_cast<int>(entry.Rule));
+        rules->addAction(action);
+        KeepRules.push_back(action);
+        connect(action, &QAction::toggled, this, [this] { TranslateKeepControls(); });
+    }
+    KeepRules.front()->setChecked(true);
+    btnKeep->setMenu(pmKeep);
     lbFolders->setItemDelegate(new TFolderListDelegate(lbFolders));
     lbFolders->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbFolders, &QWidget::customContextMenuRequested, this,
@@ -58,8 +70,12 @@ void TMainForm::CreateKeepCommands() {
 }
 
 void TMainForm::TranslateKeepControls() {
-    for (int i = 0; i < cbKeep->count(); ++i)
-        cbKeep->setItemText(i, Tr(KeepRuleNames[i].Caption));
+    // The button shows the rule in force as its tip.
+    for (std::size_t i = 0; i < KeepRules.size(); ++i) {
+        KeepRules[i]->setText(Tr(KeepRuleNames[i].Caption));
+        if (KeepRules[i]->isChecked())
+            btnKeep->setToolTip(KeepRules[i]->text());
+    }
     Referencefolder1->setText(Tr(u"Reference folder"));
     lbFolders->setToolTip(
         Tr(u"Files in reference folders are never checked, removed or replaced."));
@@ -85,8 +101,12 @@ const TReferenceFolders& TMainForm::CurrentReference() {
 TKeepChoice TMainForm::KeepChoiceFor(const TResultModel& list) {
     // Read afresh: what the disk holds may have changed since the last command.
     FReference.reset();
+    TKeepRule rule = TKeepRule::krFirst;
+    for (const QAction* action : KeepRules)
+        if (action->isChecked())
+            rule = static_cast<TKeepRule>(action->data().toInt());
     return TKeepChoice{
-        .Rule = static_cast<TKeepRule>(cbKeep->currentData().toInt()),
+        .Rule = rule,
         .Reference = &CurrentReference(),
         .Source = &list == FFilesList.get() ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem};
 }

@@ -139,7 +139,7 @@ void TMainForm::TranslateUI() {
     btnUncheckAll->setText(Tr(u"Uncheck all"));
     Button1->setText(Tr(u"Open location"));
     btnDeleteSelected->setText(Tr(u"Delete checked to Recycle Bin"));
-    btnLinkChecked->setText(Tr(u"Replace checked with hard links"));
+    Replacecheckedwithhardlinks1->setText(Tr(u"Replace checked with hard links"));
     ReplacewithHardLinks1->setText(Tr(u"Replace checked with hard links"));
     btnExportFiles->setText(Tr(u"Export File Clones..."));
     btnExportDirs->setText(Tr(u"Export Folder Clones..."));

@@ -2,7 +2,6 @@
 // the main menu. Captions are set by TranslateUI.
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -222,7 +221,6 @@ void TMainForm::CreateBottomPanel() {
         {&btnUncheckAll, {"btnUncheckAll", 108}},
         {&Button1, {"Button1", 137}},
         {&btnDeleteSelected, {"btnDeleteSelected", 238}},
-        {&btnLinkChecked, {"btnLinkChecked", 200}},
         {&btnExportFiles, {"btnExportFiles", 155}},
         {&btnExportDirs, {"btnExportDirs", 155}},
     };
@@ -234,9 +232,13 @@ void TMainForm::CreateBottomPanel() {
             commands->addStretch(1);
         commands->addWidget(*field);
         if (*field == btnSelectAllButOne) {
-            cbKeep = Make<QComboBox>("cbKeep");
-            cbKeep->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            commands->addWidget(cbKeep);
+            // Narrow: the row of buttons fills the window's width already.
+            btnKeep = Make<QToolButton>("btnKeep");
+            btnKeep->setPopupMode(QToolButton::InstantPopup);
+            btnKeep->setArrowType(Qt::DownArrow);
+            btnKeep->setFixedHeight(25);
+            commands->addSpacing(-6);
+            commands->addWidget(btnKeep);
         }
     }
     column->addLayout(commands);
@@ -324,6 +326,7 @@ void TMainForm::CreateMenu() {
     // Room here for the commands on one group's copies.
     N6 = MakeSeparator(pmList, "N6");
     Deletecheckedtorecyclebin1 = MakeAction(pmList, "Deletecheckedtorecyclebin1");
+    Replacecheckedwithhardlinks1 = MakeAction(pmList, "Replacecheckedwithhardlinks1");
 
     pmFolders = new QMenu(this);
     pmFolders->setObjectName(QStringLiteral("pmFolders"));

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -116,12 +115,11 @@ void TMainForm::SetTabOrder() {
                               lvFiles,
                               lvDirs,
                               btnSelectAllButOne,
-                              cbKeep,
+                              btnKeep,
                               btnCheckAll,
                               btnUncheckAll,
                               Button1,
                               btnDeleteSelected,
-                              btnLinkChecked,
                               btnExportFiles,
                               btnExportDirs,
                               btnStop};
@@ -156,7 +154,8 @@ void TMainForm::ConnectCommands() {
     connect(btnDeleteSelected, &QPushButton::clicked, this, &TMainForm::btnDeleteSelectedClick);
     connect(MoveCheckedtoRecycleBin1, &QAction::triggered, this,
             &TMainForm::btnDeleteSelectedClick);
-    connect(btnLinkChecked, &QPushButton::clicked, this, &TMainForm::btnLinkCheckedClick);
+    connect(Replacecheckedwithhardlinks1, &QAction::triggered, this,
+            &TMainForm::btnLinkCheckedClick);
     connect(ReplacewithHardLinks1, &QAction::triggered, this, &TMainForm::btnLinkCheckedClick);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
     connect(btnExportFiles, &QPushButton::clicked, this, &TMainForm::btnExportFilesClick);

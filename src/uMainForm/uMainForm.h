@@ -16,7 +16,6 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
-class QComboBox;
 class QFileDialog;
 class QGroupBox;
 class QLabel;
@@ -126,12 +125,15 @@ public:
 
     QWidget* PanelBottom;
     QPushButton* btnSelectAllButOne;
-    QComboBox* cbKeep;  // which copy "check all but one" keeps
+    // Which copy "check all but one" keeps: a drop-down beside the button, one exclusive
+    // item per rule, in the order of KeepRuleNames.
+    QToolButton* btnKeep;
+    QMenu* pmKeep;
+    std::vector<QAction*> KeepRules;
     QPushButton* btnCheckAll;
     QPushButton* btnUncheckAll;
     QPushButton* Button1;
     QPushButton* btnDeleteSelected;
-    QPushButton* btnLinkChecked;  // File Clones by content: checked files become hard links
     QPushButton* btnExportFiles;
     QPushButton* btnExportDirs;
     QWidget* Panel1;
@@ -178,6 +180,7 @@ public:
     QAction* Copypath1;
     QAction* N6;
     QAction* Deletecheckedtorecyclebin1;
+    QAction* Replacecheckedwithhardlinks1;
 
     // The context menu of the folder list.
     QMenu* pmFolders;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -95,12 +94,14 @@ TEST_F(KeepTest, AllButOneKeepsTheCopyTheChosenRulePicks) {
         {TKeepRule::krOldest, "xxx."},      {TKeepRule::krShortestPath, "xx.x"},
         {TKeepRule::krLongestPath, "xxx."},
     };
-    ASSERT_EQ(Form.cbKeep->count(), 5);
-    EXPECT_EQ(Form.cbKeep->currentIndex(), 0);
+    ASSERT_EQ(Form.KeepRules.size(), 5u);
+    EXPECT_TRUE(Form.KeepRules[0]->isChecked());
     for (const TCase& c : cases) {
-        SCOPED_TRACE(Form.cbKeep->itemText(static_cast<int>(c.Rule)).toStdString());
+        QAction* rule = Form.KeepRules[static_cast<int>(c.Rule)];
+        SCOPED_TRACE(rule->text().toStdString());
         Form.btnUncheckAll->click();
-        Form.cbKeep->setCurrentIndex(Form.cbKeep->findData(static_cast<int>(c.Rule)));
+        rule->trigger();
+        EXPECT_EQ(Form.btnKeep->toolTip(), rule->text());
         Form.btnSelectAllButOne->click();
         EXPECT_EQ(Marks(Form.FilesList()), c.Marks);
     }
@@ -160,7 +161,7 @@ TEST_F(KeepTest, CheckedFilesBecomeHardLinksOfTheKeptCopy) {
     Scan();
     const std::int64_t keptTime =
         fs::last_write_time(Tree.Path("s/a-long/x")).time_since_epoch().count();
-    Form.btnLinkChecked->click();
+    Form.ReplacewithHardLinks1->trigger();
     EXPECT_EQ(Form.Messages, QStringList{"Files were replaced with hard links."});
     for (const char* rel : {"mid/xx", "new/x", "old/xxxx/x"}) {
         EXPECT_EQ(Id(rel), Id("a-long/x")) << rel;
@@ -175,7 +176,7 @@ TEST_F(KeepTest, CheckedFilesBecomeHardLinksOfTheKeptCopy) {
 
     // Another run over them: already done, nothing changes.
     Form.Messages.clear();
-    Form.btnLinkChecked->click();
+    Form.ReplacewithHardLinks1->trigger();
     EXPECT_EQ(Form.Messages, QStringList{"Files were replaced with hard links."});
     EXPECT_EQ(Id("mid/xx"), Id("a-long/x"));
 }
@@ -183,7 +184,7 @@ TEST_F(KeepTest, CheckedFilesBecomeHardLinksOfTheKeptCopy) {
 TEST_F(KeepTest, HardLinksOnlyForAContentListAndNeverForUnverifiedFiles) {
     PrepareSmallScan(Form, cmSize, Q(Tree.FolderText("s")));
     Form.btnScan->click();
-    Form.btnLinkChecked->click();
+    Form.Replacecheckedwithhardlinks1->trigger();
     EXPECT_EQ(Form.Messages,
               QStringList{"Only files of the File Clones list found by content can be replaced "
                           "with hard links."});
@@ -193,7 +194,7 @@ TEST_F(KeepTest, HardLinksOnlyForAContentListAndNeverForUnverifiedFiles) {
     Scan();
     Tree.File("s/mid/xx", "COPY");  // differs now
     Choice = TRemovalChoice::rcAllChecked;
-    Form.btnLinkChecked->click();
+    Form.Replacecheckedwithhardlinks1->trigger();
     EXPECT_EQ(Unverified, QStringList{"The kept copy is gone or differs now."});
     EXPECT_EQ(ReadWholeFile(Tree.Path("s/mid/xx")), "COPY");
     EXPECT_NE(Id("mid/xx"), Id("a-long/x"));
