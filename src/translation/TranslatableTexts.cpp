@@ -179,6 +179,7 @@ const std::vector<TextView>& TranslatableTexts() {
         u"It or its kept copy changed after the check.",
         u"No free temporary name in its folder.",
         u"The hard link could not be made.",
+        u"These files could not be verified as copies of a kept file. They stay as they are.",
     };
     return texts;
 }

@@ -33,8 +33,10 @@ TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent, bool
     lblSummary->setText(
         Q(TranslateFormat(u"Verified: %d of %d checked items.", {verified, total})) +
         QLatin1Char('\n') +
-        Tr(u"These items could not be verified as copies of a kept item. They stay where "
-           u"they are unless you move all checked items."));
+        (replacing ? Tr(u"These files could not be verified as copies of a kept file. They "
+                        u"stay as they are.")
+                   : Tr(u"These items could not be verified as copies of a kept item. They stay "
+                        u"where they are unless you move all checked items.")));
 
     lvUnverified = new QTreeWidget(this);
     lvUnverified->setObjectName(QStringLiteral("lvUnverified"));
