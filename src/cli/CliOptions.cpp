@@ -69,6 +69,17 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
         result.Message = error.what();
         return result;
     }
+    if (const std::optional<std::string> problem = CheckRemovalOptions(o.Trash)) {
+        result.Kind = TCliParse::pkUsageError;
+        result.Message = *problem;
+        return result;
+    }
+    if (o.Trash.Link && o.Compare != "content") {
+        result.Kind = TCliParse::pkUsageError;
+        result.Message =
+            "--link: hard links replace only files found by content (--compare content)";
+        return result;
+    }
     for (const std::string& folder : o.Folders) {
         if (IsBlank(folder)) {
             result.Kind = TCliParse::pkUsageError;
@@ -81,7 +92,10 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
 
 TScanSettings SettingsFromOptions(const TCliOptions& o) {
     TScanSettings s;
-    for (const std::string& argument : o.Folders) {
+    // A reference folder is scanned as well, after the folders given.
+    std::vector<std::string> arguments = o.Folders;
+    arguments.insert(arguments.end(), o.Trash.Reference.begin(), o.Trash.Reference.end());
+    for (const std::string& argument : arguments) {
         const Text folder = NormalizeFolder(Platform::Utf8ToText(argument));
         bool listed = false;
         for (const Text& other : s.Folders)
@@ -102,7 +116,9 @@ TScanSettings SettingsFromOptions(const TCliOptions& o) {
 
 std::optional<std::string> CheckPaths(const TCliOptions& o) {
     try {
-        for (const std::string& argument : o.Folders) {
+        std::vector<std::string> arguments = o.Folders;
+        arguments.insert(arguments.end(), o.Trash.Reference.begin(), o.Trash.Reference.end());
+        for (const std::string& argument : arguments) {
             if (!Platform::DirectoryExists(NormalizeFolder(Platform::Utf8ToText(argument))))
                 return "Not a folder: " + PrintableUtf8(Platform::Utf8ToText(argument));
         }

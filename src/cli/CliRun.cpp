@@ -101,6 +101,7 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     const TScanOutcome outcome = engine.Scan();
     host.Finish();
     activeHost = nullptr;
+    ApplyKeepOptions(lvFiles, options.Trash);
 
     if (outcome == TScanOutcome::soRefused)
         return 2;
@@ -136,7 +137,7 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
                                                         : 1;
     if ((failed || host.OutputFailed()) && status == 0)
         status = 1;
-    if (options.Trash.Requested && status == 0) {
+    if ((options.Trash.Requested || options.Trash.Link) && status == 0) {
         TTrashContext context{host, engine.FStopRequested, std::cin, Platform::StdinIsTerminal(),
                               stderr};
         // The first Ctrl+C stops the check, as it stops a scan: nothing is moved then.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/FileInfo.h"
+#include "platform/FileTimes.h"
 #include "platform/PathProbe.h"
 #include "platform/PathSyntax.h"
 #include "translation/TextFormat.h"
@@ -17,26 +18,8 @@ using Platform::TFileStatus;
 
 // Progress is written every this many items; long items keep the window alive by the clock.
 constexpr std::size_t StatusInterval = 10;
-// No folder chain is followed further up than this.
-constexpr int MaxAncestors = 4096;
-
 int Clamp(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
-
-// The folder and every folder above it as the system finds them (through ".." of the
-// folder really reached, so a link in the path does not hide where it lies).
-std::vector<TFileId> PhysicalChain(const Text& folder) {
-    std::vector<TFileId> chain;
-    Text path = folder;
-    for (int i = 0; i < MaxAncestors; ++i) {
-        TFileId id;
-        if (!Platform::QueryIdentity(path, id) || (!chain.empty() && chain.back() == id))
-            break;
-        chain.push_back(id);
-        path = Platform::JoinPath(path, u"..", Platform::NativeSyntax);
-    }
-    return chain;
 }
 
 // Size or identity other than the scan found; a record made without the disk (no identity)
@@ -65,6 +48,8 @@ const char16_t* RemovalReasonText(TRemovalReason reason) {
             return u"The kept copy lies inside a checked item or holds one.";
         case TRemovalReason::rrUnreadable:
             return u"It or its kept copy could not be read.";
+        case TRemovalReason::rrReferenceFolder:
+            return u"It lies in a reference folder.";
     }
     return u"Not examined yet.";
 }
@@ -73,8 +58,9 @@ std::size_t TRemovalResult::Count(TItemOutcome outcome) const {
     return static_cast<std::size_t>(std::count(Outcomes.begin(), Outcomes.end(), outcome));
 }
 
-TRemovalCheck::TRemovalCheck(const TResultList& list, TItemPath source, TCompareMode filesMode)
-    : FSource(source), FFilesMode(filesMode) {
+TRemovalCheck::TRemovalCheck(const TResultList& list, TItemPath source, TCompareMode filesMode,
+                             const TReferenceFolders* reference)
+    : FSource(source), FFilesMode(filesMode), FReference(reference) {
     for (int i = 0; i < list.ItemCount(); ++i) {
         const TListItem& item = list.ItemAt(i);
         Text path = ItemPath(item, source);
@@ -133,8 +119,10 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
             return false;
         const TRow& row = FCheckedRows[i];
         TRemovalReason reason = TRemovalReason::rrVerified;
-        if (FSource == TItemPath::ipFileRecord)
-            reason = CheckFile(row, pacer);
+        if (FReference != nullptr && FReference->Touches(row.Path))
+            reason = TRemovalReason::rrReferenceFolder;
+        else if (FSource == TItemPath::ipFileRecord)
+            reason = CheckFile(row, FItems[i], pacer);
         else if (!verifiedFolders.HoldsInside(row.Path))
             reason = CheckFolder(row, pacer);
         if (reason == TRemovalReason::rrNotChecked)
@@ -151,18 +139,32 @@ bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested)
     }
     // The same for a folder listed before the verified folder that holds it.
     for (TCheckedItem& item : FItems)
-        if (!item.Verified() && verifiedFolders.HoldsInside(item.Path))
+        if (!item.Verified() && item.Reason != TRemovalReason::rrReferenceFolder &&
+            verifiedFolders.HoldsInside(item.Path))
             item.Reason = TRemovalReason::rrVerified;
     host.SetStatus(TranslateFormat(u"Verified: %d of %d checked items.", {VerifiedCount(), n}));
     return true;
 }
 
-TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TPacer& pacer) const {
+TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TCheckedItem& item, TPacer& pacer) const {
     TFileStatus now;
-    if (!Platform::QueryFile(row.Path, now) || !now.IsRegular ||
-        (row.Record != nullptr && ChangedSinceRecord(*row.Record, now)))
-        return TRemovalReason::rrChangedSinceScan;
     const std::vector<std::size_t>* kept = KeptRows(row.GroupId);
+    if (!Platform::QueryFile(row.Path, now) || !now.IsRegular)
+        return TRemovalReason::rrChangedSinceScan;
+    if (row.Record != nullptr && ChangedSinceRecord(*row.Record, now)) {
+        // Replaced by a hard link of its kept copy since the scan: no second copy, but done.
+        for (std::size_t k = 0; kept != nullptr && k < kept->size(); ++k) {
+            TFileStatus keptNow;
+            const Text& keptPath = FKeptRows[(*kept)[k]].Path;
+            if (Platform::QueryFile(keptPath, keptNow) && keptNow.IsRegular &&
+                keptNow.Id == now.Id) {
+                item.SameFileAsKept = true;
+                item.KeptPath = keptPath;
+                break;
+            }
+        }
+        return TRemovalReason::rrChangedSinceScan;
+    }
     if (kept == nullptr)
         return TRemovalReason::rrAllChecked;
     // Bytes that differ mean another content in name and size modes, a change otherwise.
@@ -175,7 +177,14 @@ TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TPacer& pacer) const {
         TFileStatus keptNow;
         if (!Platform::QueryFile(keptPath, keptNow) || !keptNow.IsRegular || keptNow.Id == now.Id) {
             reason = TRemovalReason::rrKeptCopyGone;  // one physical file is no second copy
+            if (keptNow.IsRegular && keptNow.Id == now.Id && !item.SameFileAsKept) {
+                item.SameFileAsKept = true;
+                item.KeptPath = keptPath;
+            }
         } else if (keptNow.Size == now.Size) {
+            std::int64_t timeBefore = 0, keptTimeBefore = 0;
+            const bool timesBefore = Platform::QueryModifiedTime(row.Path, timeBefore) &&
+                                     Platform::QueryModifiedTime(keptPath, keptTimeBefore);
             switch (CompareFileBytes(row.Path, keptPath, pacer)) {
                 case TSameness::snStopped:
                     return TRemovalReason::rrNotChecked;
@@ -191,8 +200,18 @@ TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TPacer& pacer) const {
                         after.Size != now.Size || !after.IsRegular)
                         return TRemovalReason::rrChangedSinceScan;
                     if (Platform::QueryFile(keptPath, keptAfter) && keptAfter.IsRegular &&
-                        keptAfter.Id == keptNow.Id && keptAfter.Size == keptNow.Size)
+                        keptAfter.Id == keptNow.Id && keptAfter.Size == keptNow.Size) {
+                        item.KeptPath = keptPath;
+                        item.SameFileAsKept = false;
+                        item.Status = after;
+                        item.KeptStatus = keptAfter;
+                        // Times unchanged across the reading: neither was written meanwhile.
+                        item.TimesKnown =
+                            timesBefore && Platform::QueryModifiedTime(row.Path, item.Time) &&
+                            Platform::QueryModifiedTime(keptPath, item.KeptTime) &&
+                            item.Time == timeBefore && item.KeptTime == keptTimeBefore;
                         return TRemovalReason::rrVerified;
+                    }
                     reason = TRemovalReason::rrKeptCopyGone;
                     break;
                 }
@@ -278,8 +297,11 @@ TRemovalReason TRemovalCheck::CheckFolder(const TRow& row, TPacer& pacer) const 
 TRemovalResult TRemovalCheck::Remove(bool all, const TTrashFunction& trash) const {
     TRemovalResult result;
     std::vector<Text> asked;
+    const auto asks = [all](const TCheckedItem& item) {
+        return item.Verified() || (all && item.Reason != TRemovalReason::rrReferenceFolder);
+    };
     for (const TCheckedItem& item : FItems)
-        if (all || item.Verified())
+        if (asks(item))
             asked.push_back(item.Path);
     result.Sent = OutermostPaths(asked);
     if (!result.Sent.empty())
@@ -287,7 +309,7 @@ TRemovalResult TRemovalCheck::Remove(bool all, const TTrashFunction& trash) cons
     // What went is what the disk no longer has, whatever the trash answered.
     result.Outcomes.reserve(FItems.size());
     for (const TCheckedItem& item : FItems) {
-        if (!all && !item.Verified())
+        if (!asks(item))
             result.Outcomes.push_back(TItemOutcome::ioKept);
         else
             result.Outcomes.push_back(Platform::PathIsGone(item.Path) ? TItemOutcome::ioMoved

@@ -6,6 +6,7 @@
 // a checked item nor holds one, since the removal would take it along or hollow it out.
 // What is not verified stays unless the user chooses to move all checked items.
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <unordered_set>
@@ -14,6 +15,7 @@
 
 #include "core/CheckMarks.h"
 #include "core/ContentCompare.h"
+#include "core/ReferenceFolders.h"
 #include "core/ResultList.h"
 #include "core/ScanHost.h"
 #include "core/ScanSettings.h"
@@ -31,6 +33,7 @@ enum class TRemovalReason {
     rrContentsDiffer,    // its group was found by name or size, and the contents differ
     rrKeptCopyOverlaps,  // the kept folder lies inside a checked item or holds one
     rrUnreadable,        // the item or its kept copy could not be read or listed
+    rrReferenceFolder,   // it lies in a reference folder, or holds one
 };
 
 // The English text of a reason, for TranslateText.
@@ -40,6 +43,15 @@ struct TCheckedItem {
     Text Path;
     int ItemIndex = -1;  // in the list when the check was made
     TRemovalReason Reason = TRemovalReason::rrNotChecked;
+    // Files: the kept copy it was verified against (or that is the same physical file), and
+    // both as they were then, so that a later step can tell whether either changed.
+    Text KeptPath{};
+    bool SameFileAsKept = false;
+    Platform::TFileStatus Status{};
+    Platform::TFileStatus KeptStatus{};
+    std::int64_t Time = 0;
+    std::int64_t KeptTime = 0;
+    bool TimesKnown = false;  // both times asked, and unchanged while the bytes were compared
     bool Verified() const { return Reason == TRemovalReason::rrVerified; }
 };
 
@@ -64,7 +76,9 @@ public:
     // Takes the checked items and their groups from the list as it is now; the check and
     // the removal work on this picture, whatever the list does meanwhile. filesMode is how
     // the groups of a File Clones list were found.
-    TRemovalCheck(const TResultList& list, TItemPath source, TCompareMode filesMode);
+    // Items in the reference folders (or holding one) are refused, checked or not.
+    TRemovalCheck(const TResultList& list, TItemPath source, TCompareMode filesMode,
+                  const TReferenceFolders* reference = nullptr);
 
     const std::vector<TCheckedItem>& Items() const { return FItems; }
     std::size_t VerifiedCount() const;
@@ -73,8 +87,9 @@ public:
     // when a stop was requested: the check is then incomplete and nothing may be moved.
     bool Run(TScanHost& host, const std::atomic<bool>& stopRequested);
 
-    // Hands the verified items (or, with all, every checked item) to the trash, then asks
-    // the disk what went. An item inside a folder that is asked for goes with it.
+    // Hands the verified items (or, with all, every checked item outside the reference
+    // folders) to the trash, then asks the disk what went. An item inside a folder that is asked
+    // for goes with it.
     TRemovalResult Remove(bool all, const TTrashFunction& trash) const;
 
 private:
@@ -86,7 +101,7 @@ private:
     };
     using TIdSet = std::unordered_set<Platform::TFileId, Platform::TFileIdHash>;
 
-    TRemovalReason CheckFile(const TRow& row, TPacer& pacer) const;
+    TRemovalReason CheckFile(const TRow& row, TCheckedItem& item, TPacer& pacer) const;
     TRemovalReason CheckFolder(const TRow& row, TPacer& pacer) const;
     // The unchecked rows of a group, in list order.
     const std::vector<std::size_t>* KeptRows(int groupId) const;
@@ -95,6 +110,7 @@ private:
 
     TItemPath FSource;
     TCompareMode FFilesMode;
+    const TReferenceFolders* FReference;
     std::vector<TRow> FCheckedRows;  // one per item of FItems
     std::vector<TRow> FKeptRows;
     std::vector<std::pair<int, std::vector<std::size_t>>> FKeptByGroup;  // sorted by group

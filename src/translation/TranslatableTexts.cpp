@@ -157,6 +157,31 @@ const std::vector<TextView>& TranslatableTexts() {
         u"Checked rows hidden by the filter: %d",
         // The digest cache
         u"Clear hash cache",
+        // Which copy to keep, reference folders
+        u"Keep the first",
+        u"Keep the newest",
+        u"Keep the oldest",
+        u"Keep the shortest path",
+        u"Keep the longest path",
+        u"Reference folder",
+        u"[reference]",
+        u"Files in reference folders are never checked, removed or replaced.",
+        u"It lies in a reference folder.",
+        // Replacing with hard links
+        u"Replace checked with hard links",
+        u"Replace only the verified items",
+        u"Only files of the File Clones list found by content can be replaced with hard links.",
+        u"Replace %d files with hard links?",
+        u"Files were replaced with hard links.",
+        u"Files that could not be replaced: %d",
+        u"Replaced with a hard link.",
+        u"Its kept copy lies on another volume.",
+        u"Permission denied.",
+        u"The file system does not support hard links.",
+        u"It or its kept copy changed after the check.",
+        u"No free temporary name in its folder.",
+        u"The hard link could not be made.",
+        u"These files could not be verified as copies of a kept file. They stay as they are.",
     };
     return texts;
 }

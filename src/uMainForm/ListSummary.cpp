@@ -55,7 +55,8 @@ TListSummary SummarizeList(const TResultModel& list, std::size_t groupsFound) {
         if (summary.Filtered && !list.IsShown(i))
             ++summary.CheckedHidden;
         if (item.Data != nullptr) {
-            if (files.insert(item.Data).second)
+            // A file already replaced by a hard link shares its kept copy's bytes.
+            if (files.insert(item.Data).second && !list.Replaced(item.Data))
                 summary.BytesToFree += item.Data->Size;
         } else if (const TextView path = list.PathOf(i); !path.empty()) {
             const Text folder(path);

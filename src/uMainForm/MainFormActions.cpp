@@ -28,17 +28,6 @@ TResultModel& TMainForm::ActiveList() {
     return PageControl1->currentWidget() == tsFiles ? *FFilesList : *FDirsList;
 }
 
-// The check commands act on the groups the filter leaves in view.
-void TMainForm::btnSelectAllButOneClick() {
-    TShownRows rows(ActiveList());
-    CheckAllButOneInGroup(rows);
-}
-
-void TMainForm::btnCheckAllClick() {
-    TShownRows rows(ActiveList());
-    SetAllChecked(rows, true);
-}
-
 void TMainForm::btnUncheckAllClick() {
     TShownRows rows(ActiveList());
     SetAllChecked(rows, false);

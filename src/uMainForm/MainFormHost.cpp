@@ -11,6 +11,7 @@
 
 #include "translation/Translation.h"
 #include "uMainForm/QtText.h"
+#include "uMainForm/ResultModel.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
@@ -104,7 +105,10 @@ void TMainForm::btnScanClick() {
             return;
         }
     }
+    // The records the replaced rows name are freed by the scan.
+    FFilesList->ForgetReplaced();
     FLastOutcome = FEngine->Scan();
+    ProtectReferenceCopies();
     if (FCloseAfterScan) {
         FCloseAfterScan = false;
         close();

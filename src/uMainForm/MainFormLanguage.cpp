@@ -140,6 +140,8 @@ void TMainForm::TranslateUI() {
     btnUncheckAll->setText(Tr(u"Uncheck all"));
     Button1->setText(Tr(u"Open location"));
     btnDeleteSelected->setText(Tr(u"Delete checked to Recycle Bin"));
+    Replacecheckedwithhardlinks1->setText(Tr(u"Replace checked with hard links"));
+    ReplacewithHardLinks1->setText(Tr(u"Replace checked with hard links"));
     btnExportFiles->setText(Tr(u"Export File Clones..."));
     btnExportDirs->setText(Tr(u"Export Folder Clones..."));
     btnStop->setText(Tr(u"Stop"));
@@ -163,6 +165,8 @@ void TMainForm::TranslateUI() {
     Copypath1->setText(withKey(u"Copy path", QKeySequence(QKeySequence::Copy)));
     Deletecheckedtorecyclebin1->setText(
         withKey(u"Delete checked to Recycle Bin", QKeySequence(QKeySequence::Delete)));
+
+    TranslateKeepControls();
 
     // The rows already listed follow the language too.
     FilesList().RetitleGroups();

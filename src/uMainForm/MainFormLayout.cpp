@@ -231,6 +231,15 @@ void TMainForm::CreateBottomPanel() {
         if (*field == btnExportFiles)
             commands->addStretch(1);
         commands->addWidget(*field);
+        if (*field == btnSelectAllButOne) {
+            // Narrow: the row of buttons fills the window's width already.
+            btnKeep = Make<QToolButton>("btnKeep");
+            btnKeep->setPopupMode(QToolButton::InstantPopup);
+            btnKeep->setArrowType(Qt::DownArrow);
+            btnKeep->setFixedHeight(25);
+            commands->addSpacing(-6);
+            commands->addWidget(btnKeep);
+        }
     }
     column->addLayout(commands);
 
@@ -282,6 +291,7 @@ void TMainForm::CreateMenu() {
     Stop1 = MakeAction(Action1, "Stop1");
     N3 = MakeSeparator(Action1, "N3");
     MoveCheckedtoRecycleBin1 = MakeAction(Action1, "MoveCheckedtoRecycleBin1");
+    ReplacewithHardLinks1 = MakeAction(Action1, "ReplacewithHardLinks1");
 
     Edit1 = MakeMenu(bar, "Edit1");
     Checkallbutoneingroup1 = MakeAction(Edit1, "Checkallbutoneingroup1");
@@ -317,4 +327,9 @@ void TMainForm::CreateMenu() {
     // Room here for the commands on one group's copies.
     N6 = MakeSeparator(pmList, "N6");
     Deletecheckedtorecyclebin1 = MakeAction(pmList, "Deletecheckedtorecyclebin1");
+    Replacecheckedwithhardlinks1 = MakeAction(pmList, "Replacecheckedwithhardlinks1");
+
+    pmFolders = new QMenu(this);
+    pmFolders->setObjectName(QStringLiteral("pmFolders"));
+    Referencefolder1 = MakeAction(pmFolders, "Referencefolder1", true);
 }

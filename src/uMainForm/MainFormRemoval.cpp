@@ -4,6 +4,8 @@
 #include <QTabWidget>
 
 #include "core/CheckMarks.h"
+#include "core/HardLinkReplace.h"
+#include "core/ReferenceFolders.h"
 #include "core/RemovalCheck.h"
 #include "platform/Shell.h"
 #include "translation/TextFormat.h"
@@ -71,29 +73,12 @@ bool TMainForm::RecycleItems(const std::vector<Text>& paths) {
 }
 
 TRemovalChoice TMainForm::AskUnverified(const TRemovalCheck& check) {
-    TRemovalDialog dialog(check, this);
+    TRemovalDialog dialog(check, this, FLinking);
     dialog.exec();
     return dialog.Choice();
 }
 
-void TMainForm::btnDeleteSelectedClick() {
-    // A running scan is still filling the lists and may free the records they point to; a
-    // running check is this command already.
-    if (FEngine->Scanning() || FRemoving)
-        return;
-    const bool files = PageControl1->currentWidget() == tsFiles;
-    const TRecycleTexts& texts = files ? FileTexts : DirTexts;
-    TResultModel& list = files ? *FFilesList : *FDirsList;
-
-    TRemovalCheck check(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem,
-                        FEngine->FListedCompareMode);
-    if (check.Items().empty()) {
-        FShowMessage(Tr(texts.NothingChecked));
-        return;
-    }
-    if (!FAskYesNo(Q(TranslateFormat(texts.Question, {check.Items().size()}))))
-        return;
-
+bool TMainForm::RunRemovalCheck(TRemovalCheck& check) {
     FRemoving = true;
     FEngine->FStopRequested = false;
     SetBusy(true);
@@ -108,8 +93,30 @@ void TMainForm::btnDeleteSelectedClick() {
             FCloseAfterScan = false;
             close();
         }
+    }
+    return checked;
+}
+
+void TMainForm::btnDeleteSelectedClick() {
+    // A running scan is still filling the lists and may free the records they point to; a
+    // running check is this command already.
+    if (FEngine->Scanning() || FRemoving)
+        return;
+    const bool files = PageControl1->currentWidget() == tsFiles;
+    const TRecycleTexts& texts = files ? FileTexts : DirTexts;
+    TResultModel& list = files ? *FFilesList : *FDirsList;
+
+    TRemovalCheck check(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem,
+                        FEngine->FListedCompareMode, &CurrentReference());
+    if (check.Items().empty()) {
+        FShowMessage(Tr(texts.NothingChecked));
         return;
     }
+    if (!FAskYesNo(Q(TranslateFormat(texts.Question, {check.Items().size()}))))
+        return;
+
+    if (!RunRemovalCheck(check))
+        return;
 
     const TRemovalChoice choice = check.VerifiedCount() == check.Items().size()
                                       ? TRemovalChoice::rcVerifiedOnly
@@ -127,4 +134,62 @@ void TMainForm::btnDeleteSelectedClick() {
     DeleteGoneItems(*FFilesList, TItemPath::ipFileRecord, examined);
     DeleteGoneItems(*FDirsList, TItemPath::ipFirstSubItem, examined);
     FShowMessage(OutcomeMessage(texts, check, result));
+}
+
+void TMainForm::btnLinkCheckedClick() {
+    if (FEngine->Scanning() || FRemoving)
+        return;
+    // Only a group found by content holds copies that one file can stand for.
+    if (PageControl1->currentWidget() != tsFiles || FEngine->FListedCompareMode != cmContent) {
+        FShowMessage(
+            Tr(u"Only files of the File Clones list found by content can be replaced "
+               u"with hard links."));
+        return;
+    }
+    TRemovalCheck check(*FFilesList, TItemPath::ipFileRecord, cmContent, &CurrentReference());
+    if (check.Items().empty()) {
+        FShowMessage(Tr(FileTexts.NothingChecked));
+        return;
+    }
+    if (!FAskYesNo(
+            Q(TranslateFormat(u"Replace %d files with hard links?", {check.Items().size()}))))
+        return;
+    if (!RunRemovalCheck(check))
+        return;
+    if (check.VerifiedCount() != check.Items().size()) {
+        FLinking = true;
+        const TRemovalChoice choice = FAskUnverified(check);
+        FLinking = false;
+        if (choice == TRemovalChoice::rcCancel)
+            return;
+    }
+    // Unverified files are never replaced, whatever was answered.
+    const TLinkResult result = ReplaceWithHardLinks(check);
+    // A replaced file is still there under its path: its row stays, unchecked.
+    QStringList failures;
+    for (std::size_t i = 0; i < result.Outcomes.size(); ++i) {
+        const TCheckedItem& item = check.Items()[i];
+        if (result.Outcomes[i] == TItemOutcome::ioMoved) {
+            FFilesList->MarkReplaced(FFilesList->ItemAt(item.ItemIndex).Data);
+            FFilesList->SetChecked(item.ItemIndex, false);
+        } else if (result.Outcomes[i] == TItemOutcome::ioFailed && failures.size() < 5) {
+            failures << Q(item.Path) + QStringLiteral(" (") +
+                            Tr(LinkFailureText(result.Failures[i])) + QLatin1Char(')');
+        }
+    }
+    QStringList lines;
+    const std::size_t failed = result.Count(TItemOutcome::ioFailed);
+    const std::size_t kept = result.Count(TItemOutcome::ioKept);
+    if (failed == 0 && result.Count(TItemOutcome::ioMoved) > 0)
+        lines << Tr(u"Files were replaced with hard links.");
+    if (failed > 0) {
+        lines << Q(TranslateFormat(u"Files that could not be replaced: %d", {failed}));
+        lines << failures;
+        if (failed > static_cast<std::size_t>(failures.size()))
+            lines << QStringLiteral("...");
+    }
+    if (kept > 0)
+        lines << Q(
+            TranslateFormat(u"Checked items kept because they could not be verified: %d", {kept}));
+    FShowMessage(lines.join(QLatin1Char('\n')));
 }

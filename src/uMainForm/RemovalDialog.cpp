@@ -20,7 +20,8 @@ QString Tr(TextView english) {
 
 }  // namespace
 
-TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent) : QDialog(parent) {
+TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent, bool replacing)
+    : QDialog(parent) {
     setObjectName(QStringLiteral("RemovalDialog"));
     setWindowTitle(ApplicationTitle);
     const std::size_t verified = check.VerifiedCount();
@@ -32,8 +33,10 @@ TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent) : QD
     lblSummary->setText(
         Q(TranslateFormat(u"Verified: %d of %d checked items.", {verified, total})) +
         QLatin1Char('\n') +
-        Tr(u"These items could not be verified as copies of a kept item. They stay where "
-           u"they are unless you move all checked items."));
+        (replacing ? Tr(u"These files could not be verified as copies of a kept file. They "
+                        u"stay as they are.")
+                   : Tr(u"These items could not be verified as copies of a kept item. They stay "
+                        u"where they are unless you move all checked items.")));
 
     lvUnverified = new QTreeWidget(this);
     lvUnverified->setObjectName(QStringLiteral("lvUnverified"));
@@ -66,6 +69,10 @@ TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent) : QD
     btnMoveVerified->setEnabled(verified > 0);
     (verified > 0 ? btnMoveVerified : btnCancel)->setDefault(true);
     btnMoveAll->setAutoDefault(false);
+    if (replacing) {
+        btnMoveVerified->setText(Tr(u"Replace only the verified items"));
+        btnMoveAll->hide();
+    }
 
     connect(btnMoveVerified, &QPushButton::clicked, this, [this] {
         FChoice = TRemovalChoice::rcVerifiedOnly;

@@ -19,7 +19,9 @@ class TRemovalDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TRemovalDialog(const TRemovalCheck& check, QWidget* parent = nullptr);
+    // With replacing, the checked items become hard links: there is no choice to replace
+    // the unverified ones too.
+    TRemovalDialog(const TRemovalCheck& check, QWidget* parent = nullptr, bool replacing = false);
 
     // What the user chose; rcCancel until a button is pressed, and when the dialog is closed.
     TRemovalChoice Choice() const { return FChoice; }

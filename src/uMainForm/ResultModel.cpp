@@ -111,7 +111,8 @@ void TResultModel::SetChecked(int index, bool checked) {
 
 void TResultModel::SetCheckedItems(const std::vector<int>& items, bool checked) {
     for (const int item : items)
-        if (item >= 0 && item < ItemCount() && ItemAt(item).Checked != checked)
+        if (item >= 0 && item < ItemCount() && ItemAt(item).Checked != checked &&
+            !(checked && CheckRefused(item)))
             SetChecked(item, checked);
 }
 
@@ -606,9 +607,10 @@ bool TResultModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (FChanged || FUpdateDepth > 0)
         return false;
     const int item = ItemIndexOf(index);
-    if (item < 0)
+    const bool checked = value.toInt() == Qt::Checked;
+    if (item < 0 || (checked && CheckRefused(item)))
         return false;
-    SetChecked(item, value.toInt() == Qt::Checked);
+    SetChecked(item, checked);
     return true;
 }
 

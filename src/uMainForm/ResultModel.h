@@ -19,7 +19,9 @@
 #include <QAbstractItemModel>
 #include <QItemSelectionModel>
 #include <QPointer>
+#include <functional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/CheckMarks.h"
 #include "core/ResultList.h"
@@ -89,8 +91,19 @@ public:
     int ShownGroupCount() const { return PublishedGroups(); }
     // The items of the selected rows, in item order.
     std::vector<int> SelectedItems() const;
-    // Sets the mark of each item given.
+    // Sets the mark of each item given; an item the refusal names is never checked.
     void SetCheckedItems(const std::vector<int>& items, bool checked);
+    // Items that the check box and SetCheckedItems may not check (copies in reference
+    // folders); the listing and the commands set marks through SetChecked, unasked.
+    void SetCheckRefusal(std::function<bool(int itemIndex)> refused) {
+        FCheckRefused = std::move(refused);
+    }
+    bool CheckRefused(int itemIndex) const { return FCheckRefused && FCheckRefused(itemIndex); }
+    // Files replaced by a hard link to their kept copy: still listed, but checking them
+    // again frees nothing. Forgotten with the records at the next scan.
+    void MarkReplaced(const TFileInfo* record) { FReplaced.insert(record); }
+    bool Replaced(const TFileInfo* record) const { return FReplaced.contains(record); }
+    void ForgetReplaced() { FReplaced.clear(); }
 
     // Writes every group header made in another language again in the current one.
     void RetitleGroups();
@@ -142,6 +155,8 @@ private:
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
     QString FFilter;
     bool FLeftToRightData = false;
+    std::function<bool(int)> FCheckRefused;
+    std::unordered_set<const TFileInfo*> FReplaced;
 
     bool FChanged = false;  // base data differs from what is published
     bool FPublishPosted = false;

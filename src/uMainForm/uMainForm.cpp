@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "core/ReferenceFolders.h"
 #include "platform/Shell.h"
 #include "core/DigestCache.h"
 #include "uMainForm/AppInfo.h"
@@ -77,6 +78,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     FEngine->FDigestCachePath = CacheFilePath();
     ConnectCommands();
     CreateListCommands();
+    CreateKeepCommands();
     FormCreate();
 
     resize(1178, 709 + menuBar()->sizeHint().height());
@@ -115,6 +117,7 @@ void TMainForm::SetTabOrder() {
                               lvFiles,
                               lvDirs,
                               btnSelectAllButOne,
+                              btnKeep,
                               btnCheckAll,
                               btnUncheckAll,
                               Button1,
@@ -153,6 +156,9 @@ void TMainForm::ConnectCommands() {
     connect(btnDeleteSelected, &QPushButton::clicked, this, &TMainForm::btnDeleteSelectedClick);
     connect(MoveCheckedtoRecycleBin1, &QAction::triggered, this,
             &TMainForm::btnDeleteSelectedClick);
+    connect(Replacecheckedwithhardlinks1, &QAction::triggered, this,
+            &TMainForm::btnLinkCheckedClick);
+    connect(ReplacewithHardLinks1, &QAction::triggered, this, &TMainForm::btnLinkCheckedClick);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button1Click);
     connect(btnExportFiles, &QPushButton::clicked, this, &TMainForm::btnExportFilesClick);
     connect(ExportFileClones1, &QAction::triggered, this, &TMainForm::btnExportFilesClick);

@@ -31,6 +31,8 @@ class QToolButton;
 class TLanguageStore;
 class TResultModel;
 class TResultView;
+class TReferenceFolders;
+struct TKeepChoice;
 
 // The layout direction of the current language: right to left for Arabic.
 Qt::LayoutDirection CurrentLanguageDirection();
@@ -123,6 +125,11 @@ public:
 
     QWidget* PanelBottom;
     QPushButton* btnSelectAllButOne;
+    // Which copy "check all but one" keeps: a drop-down beside the button, one exclusive
+    // item per rule, in the order of KeepRuleNames.
+    QToolButton* btnKeep;
+    QMenu* pmKeep;
+    std::vector<QAction*> KeepRules;
     QPushButton* btnCheckAll;
     QPushButton* btnUncheckAll;
     QPushButton* Button1;
@@ -147,6 +154,7 @@ public:
     QAction* Stop1;
     QAction* N3;
     QAction* MoveCheckedtoRecycleBin1;
+    QAction* ReplacewithHardLinks1;
     QMenu* Edit1;
     QAction* Checkallbutoneingroup1;
     QAction* Checkall1;
@@ -173,6 +181,13 @@ public:
     QAction* Copypath1;
     QAction* N6;
     QAction* Deletecheckedtorecyclebin1;
+    QAction* Replacecheckedwithhardlinks1;
+
+    // The context menu of the folder list.
+    QMenu* pmFolders;
+    QAction* Referencefolder1;
+    // True on a folder of lbFolders marked as a reference folder.
+    static constexpr int ReferenceRole = Qt::UserRole + 1;
 
 public slots:
     void btnScanClick();
@@ -193,6 +208,7 @@ public slots:
     void btnCheckAllClick();
     void btnUncheckAllClick();
     void btnDeleteSelectedClick();
+    void btnLinkCheckedClick();
     void Button1Click();
     void btnExportFilesClick();
     void btnExportDirsClick();
@@ -201,6 +217,8 @@ public slots:
     void Copypath1Click();
     void edFilterChange();
     void ResultListContextPopup(TResultView* view, const QPoint& position);
+    void FolderListContextPopup(const QPoint& position);
+    void Referencefolder1Click();
     // Says what the showing list holds; runs once after any number of changes.
     void UpdateSummary();
     void ClearHashCache1Click();
@@ -216,6 +234,10 @@ public:
     QFileDialog* SaveDialog1 = nullptr;
     // The summary line's text for the showing list.
     QString SummaryText();
+    // The folders of the folder list marked as reference folders, as they are now.
+    std::vector<Text> ReferenceFolderList() const;
+    // Reads the reference marks again; the check commands and removals call it first.
+    const TReferenceFolders& CurrentReference();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -227,6 +249,12 @@ private:
     void CreateMenu();
     void CreateListBar();
     void CreateListCommands();
+    void CreateKeepCommands();
+    void TranslateKeepControls();
+    // The keep rule and reference folders for a list of this window.
+    TKeepChoice KeepChoiceFor(const TResultModel& list);
+    // The marks of a new scan leave the reference copies unchecked.
+    void ProtectReferenceCopies();
     void SetTabOrder();
     void PostSummaryUpdate();
     // The three whole-number fields with their captions.
@@ -242,6 +270,8 @@ private:
     TResultModel& ActiveList();
     bool AskYesNo(const QString& text);
     TRemovalChoice AskUnverified(const TRemovalCheck& check);
+    // The check before a removal or replacement, with the window busy; false when stopped.
+    bool RunRemovalCheck(TRemovalCheck& check);
     QString RunSaveDialog(QFileDialog& dialog);
     void ExportList(TResultModel& list, const QString& defaultName);
     static bool ShowFileInShell(const Text& filePath);
@@ -254,12 +284,14 @@ private:
     std::unique_ptr<TResultModel> FFilesList;
     std::unique_ptr<TResultModel> FDirsList;
     std::unique_ptr<TScanEngine> FEngine;
+    std::unique_ptr<TReferenceFolders> FReference;
     int FProgressMax = 100;
     bool FMarquee = false;
     bool FBusy = false;
     // Set while a scan or a removal check runs: closing waits for its end.
     bool FCloseAfterScan = false;
     bool FRemoving = false;
+    bool FLinking = false;  // the check runs for hard links: unverified files never go
     bool FSummaryPosted = false;
     TScanOutcome FLastOutcome = TScanOutcome::soRefused;
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -211,6 +212,88 @@ TEST_F(CliTrash, NothingCheckedAndAStopMoveNothing) {
         EXPECT_EQ(ReadWholeFile(P("copy" + std::to_string(i))), "same");
 }
 
+Platform::TFileId IdOf(const std::string& path) {
+    Platform::TFileStatus status;
+    EXPECT_TRUE(Platform::QueryFile(Platform::Utf8ToText(path), status)) << path;
+    return status.Id;
+}
+
+TEST_F(CliTrash, KeepAndReferenceChooseTheFileThatStays) {
+    struct TCase {
+        const char* Name;
+        TTrashOptions Options;
+        std::vector<std::string> Moved;  // in list order
+    };
+    const TCase cases[] = {
+        {"first", {.Requested = true, .Yes = true}, {"b/x", "c/x"}},
+        {"newest", {.Requested = true, .Yes = true, .Keep = "newest"}, {"a/x", "b/x"}},
+        {"oldest", {.Requested = true, .Yes = true, .Keep = "oldest"}, {"a/x", "c/x"}},
+        {"a reference folder wins over the rule",
+         {.Requested = true, .Yes = true, .Keep = "newest", .Reference = {"REF"}},
+         {"b/x", "c/x"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const char* rel : {"s/a/x", "s/b/x", "s/c/x"})
+            Tree.File(rel, "same");
+        // b/x the oldest, c/x the newest.
+        const auto now = fs::file_time_type::clock::now();
+        fs::last_write_time(P("a/x"), now - std::chrono::seconds(200));
+        fs::last_write_time(P("b/x"), now - std::chrono::seconds(300));
+        fs::last_write_time(P("c/x"), now - std::chrono::seconds(100));
+        Scan(cmContent);
+        TTrashOptions options = c.Options;
+        for (std::string& folder : options.Reference)
+            folder = Tree.Path("s/a");
+        ApplyKeepOptions(Files, options);
+        EXPECT_EQ(Run(options), 0);
+        std::vector<std::string> report;
+        for (const std::string& rel : c.Moved)
+            report.push_back("Moved to the trash: " + P(rel));
+        EXPECT_EQ(Messages(), report);
+        for (const std::string& rel : c.Moved)
+            EXPECT_FALSE(fs::exists(P(rel))) << rel;
+    }
+}
+
+TEST_F(CliTrash, ReferenceFilesCheckedByHandAreNeverMoved) {
+    Scan(cmContent);
+    Files.SetChecked(0, true);  // a/x, which is in the reference folder
+    Files.SetChecked(1, false);
+    EXPECT_EQ(Run({.Requested = true,
+                   .Yes = true,
+                   .TrashUnverified = true,
+                   .Reference = {Tree.Path("s/a")}}),
+              3);  // kept, whatever --trash-unverified says
+    EXPECT_EQ(Messages(), (std::vector<std::string>{
+                              "Kept, not verified (It lies in a reference folder.): " + P("a/x"),
+                              "Moved to the trash: " + P("c/x")}));
+    EXPECT_EQ(ReadWholeFile(P("a/x")), "same");
+}
+
+TEST_F(CliTrash, LinkReplacesVerifiedFilesAndSaysWhatItLeft) {
+    Scan(cmContent);
+    Tree.File("s/c/x", "SAME");  // changed after the scan
+    EXPECT_EQ(Run({.Link = true}, "y\n"), 3);
+    EXPECT_EQ(Out.Text(), "Replace 2 files with hard links? [y/N] \n");
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{
+                  "Replaced with a hard link: " + P("b/x"),
+                  "Kept, not verified (The kept copy is gone or differs now.): " + P("c/x")}));
+    EXPECT_EQ(IdOf(P("b/x")), IdOf(P("a/x")));
+    EXPECT_NE(IdOf(P("c/x")), IdOf(P("a/x")));
+    EXPECT_EQ(ReadWholeFile(P("a/x")), "same");
+    EXPECT_EQ(ReadWholeFile(P("c/x")), "SAME");
+    EXPECT_EQ(Moved, 0);  // nothing went to the trash
+
+    // Again, with b/x already a link of a/x.
+    Host.Messages.clear();
+    Files.SetChecked(2, false);
+    EXPECT_EQ(Run({.Link = true, .Yes = true}), 0);
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Already a hard link of its kept file: " + P("b/x")});
+}
+
 #ifndef _WIN32
 // The program itself, with the trash of the freedesktop format inside the test's folder.
 TEST(CliTrashProgram, TheRealTrashTheQuestionAndTheUsage) {
@@ -255,12 +338,30 @@ TEST(CliTrashProgram, TheRealTrashTheQuestionAndTheUsage) {
 
     for (const std::vector<std::string>& usage :
          {std::vector<std::string>{"--yes"}, std::vector<std::string>{"--trash-unverified"},
-          std::vector<std::string>{"--trash", "--no-file-clones"}}) {
+          std::vector<std::string>{"--trash", "--no-file-clones"},
+          std::vector<std::string>{"--link", "--trash"},
+          std::vector<std::string>{"--link", "--compare", "size"},
+          std::vector<std::string>{"--keep", "biggest", "--trash"}}) {
         SCOPED_TRACE(usage[0]);
         r = cli(usage);
         EXPECT_EQ(r.Status, 2);
         EXPECT_TRUE(r.Out.empty());
     }
+}
+// A reference folder is scanned too, and its file is the one the others link to.
+TEST(CliTrashProgram, LinkToAFileInAReferenceFolder) {
+    TTempTree tree;
+    tree.File("s/a/x", "same");
+    tree.File("s/b/x", "same");
+    tree.File("r/x", "same");
+    const TProcessResult r =
+        RunProgram("twinseek-cli", {"--lang", "en", "-q", "--min-size-mb", "0", "--link", "--yes",
+                                    tree.Path("s"), "--reference", tree.Path("r")});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "Replaced with a hard link: " + tree.Path("s/a/x") +
+                         "\nReplaced with a hard link: " + tree.Path("s/b/x") + "\n");
+    EXPECT_EQ(IdOf(tree.Path("s/a/x")), IdOf(tree.Path("r/x")));
+    EXPECT_EQ(IdOf(tree.Path("s/b/x")), IdOf(tree.Path("r/x")));
 }
 #endif
 

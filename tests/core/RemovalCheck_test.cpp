@@ -41,6 +41,8 @@ const char* Name(R reason) {
             return "kept copy overlaps";
         case R::rrUnreadable:
             return "unreadable";
+        case R::rrReferenceFolder:
+            return "in a reference folder";
     }
     return "?";
 }

@@ -164,17 +164,18 @@ TEST_F(ResultListsTest, TheContextMenuOfARowChecksCopiesOpensAndRemoves) {
 
 TEST_F(ResultListsTest, TabFollowsTheWindowFromLeftToRight) {
     const std::vector<QWidget*> expected = {
-        Form.lbFolders,        Form.btnAddFolder,
-        Form.btnRemoveFolder,  Form.chkFileDuplicates,
-        Form.chkDirDuplicates, Form.rgCompareItem[0],
-        Form.edMasks,          Form.seMinSizeMB,
-        Form.chkParallelHash,  Form.seMaxGroups,
-        Form.seMinGroupSize,   Form.btnScan,
-        Form.edFilter,         Form.PageControl1->findChild<QTabBar*>(),
-        Form.lvFiles,          Form.btnSelectAllButOne,
-        Form.btnCheckAll,      Form.btnUncheckAll,
-        Form.Button1,          Form.btnDeleteSelected,
-        Form.btnExportFiles,   Form.btnExportDirs,
+        Form.lbFolders,         Form.btnAddFolder,
+        Form.btnRemoveFolder,   Form.chkFileDuplicates,
+        Form.chkDirDuplicates,  Form.rgCompareItem[0],
+        Form.edMasks,           Form.seMinSizeMB,
+        Form.chkParallelHash,   Form.seMaxGroups,
+        Form.seMinGroupSize,    Form.btnScan,
+        Form.edFilter,          Form.PageControl1->findChild<QTabBar*>(),
+        Form.lvFiles,           Form.btnSelectAllButOne,
+        Form.btnKeep,           Form.btnCheckAll,
+        Form.btnUncheckAll,     Form.Button1,
+        Form.btnDeleteSelected, Form.btnExportFiles,
+        Form.btnExportDirs,
     };
     // What Tab reaches from the folder list, one step after another.
     std::vector<QWidget*> reached;
