@@ -16,7 +16,7 @@
 
 #include "core/CheckMarks.h"
 #include "core/FileInfo.h"
-#include "core/FileListing.h"
+#include "core/ResultList.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 

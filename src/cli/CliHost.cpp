@@ -24,7 +24,7 @@ void TCliHost::RequestStopFromSignal() {
         return;
     FInterrupted = 1;
     if (FEngine)
-        FEngine->FStopRequested.store(true);  // lock-free atomic: signal-safe
+        FEngine->StopToken().Request();  // lock-free atomic: signal-safe
     if (!FStoppingLine.empty())
         Platform::WriteStderrFromInterrupt(FStoppingLine);
 }
@@ -34,7 +34,7 @@ void TCliHost::NoticeInterrupt() {
         return;
     FInterruptNoticed = true;
     if (FEngine && FEngine->Scanning())
-        FEngine->FStopRequested.store(true);
+        FEngine->StopToken().Request();
     if (!FStatusSinceInterrupt)
         FStatus = FStoppingText;
 }

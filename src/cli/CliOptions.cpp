@@ -7,6 +7,7 @@
 #include "TwinseekVersion.h"
 #include "cli/ListOutput.h"
 #include "core/FileInfo.h"
+#include "core/FolderPaths.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -15,11 +16,16 @@ namespace {
 const std::map<std::string, int> compareModes = {
     {"name", cmName}, {"size", cmSize}, {"name-size", cmNameSize}, {"content", cmContent}};
 
-bool IsBlank(const std::string& text) {
-    for (unsigned char c : text)
-        if (c > 32)
-            return false;
-    return true;
+std::string Number(std::int64_t value) {
+    return Platform::TextToUtf8(Platform::IntToText(value));
+}
+
+// "0..1048576" and "(default 1)" for the help, from the numbers the window uses too.
+std::string RangeText(const TNumberSetting& setting) {
+    return Number(setting.Minimum) + ".." + Number(setting.Maximum);
+}
+std::string DefaultText(const TNumberSetting& setting) {
+    return "(default " + Number(setting.Default) + ")";
 }
 
 }  // namespace
@@ -32,12 +38,17 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     app.add_option("--compare", o.Compare, "comparison mode (default content)")
         ->check(CLI::IsMember({"name", "size", "name-size", "content"}));
     app.add_option("--masks", o.Masks, "file masks as typed in the window (default \"*.*\")");
-    app.add_option("--min-size-mb", o.MinSizeMB, "minimum file size in MB, 0..1048576 (default 1)")
-        ->check(CLI::Range(std::int64_t{0}, MinSizeMBLimit));
-    app.add_option("--max-groups", o.MaxGroups, "maximum number of groups, 0 = all (default 100)")
-        ->check(CLI::Range(std::int64_t{0}, MaxGroupsLimit));
-    app.add_option("--min-group-size", o.MinGroupSize, "minimum group size, 2..1000 (default 2)")
-        ->check(CLI::Range(MinGroupSizeLow, MinGroupSizeHigh));
+    app.add_option("--min-size-mb", o.MinSizeMB,
+                   "minimum file size in MB, " + RangeText(MinSizeMBSetting) + " " +
+                       DefaultText(MinSizeMBSetting))
+        ->check(CLI::Range(MinSizeMBSetting.Minimum, MinSizeMBSetting.Maximum));
+    app.add_option("--max-groups", o.MaxGroups,
+                   "maximum number of groups, 0 = all " + DefaultText(MaxGroupsSetting))
+        ->check(CLI::Range(MaxGroupsSetting.Minimum, MaxGroupsSetting.Maximum));
+    app.add_option("--min-group-size", o.MinGroupSize,
+                   "minimum group size, " + RangeText(MinGroupSizeSetting) + " " +
+                       DefaultText(MinGroupSizeSetting))
+        ->check(CLI::Range(MinGroupSizeSetting.Minimum, MinGroupSizeSetting.Maximum));
     app.add_flag("--sequential", o.Sequential, "hash on one thread (default: parallel)");
     app.add_flag("--no-file-clones", o.NoFileClones, "do not look for file clones (default: look)");
     app.add_flag("--folder-clones", o.FolderClones, "look for folder clones too (default: do not)");
@@ -81,7 +92,7 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
         return result;
     }
     for (const std::string& folder : o.Folders) {
-        if (IsBlank(folder)) {
+        if (Platform::TrimBlanks(Platform::Utf8ToText(folder)).empty()) {
             result.Kind = TCliParse::pkUsageError;
             result.Message = "FOLDER: a folder argument is blank";
             return result;

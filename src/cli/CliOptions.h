@@ -12,9 +12,9 @@ struct TCliOptions {
     std::vector<std::string> Folders;
     std::string Compare = "content";
     std::string Masks = "*.*";
-    std::int64_t MinSizeMB = 1;
-    std::int64_t MaxGroups = 100;
-    std::int64_t MinGroupSize = 2;
+    std::int64_t MinSizeMB = MinSizeMBSetting.Default;
+    std::int64_t MaxGroups = MaxGroupsSetting.Default;
+    std::int64_t MinGroupSize = MinGroupSizeSetting.Default;
     bool Sequential = false;
     bool NoFileClones = false;
     bool FolderClones = false;

@@ -14,6 +14,7 @@
 #include "cli/ListOutput.h"
 #include "core/CsvExport.h"
 #include "core/DigestCache.h"
+#include "core/ResultRows.h"
 #include "core/ScanEngine.h"
 #include "platform/Console.h"
 #include "platform/LanguageStore.h"
@@ -45,13 +46,6 @@ void OnInterrupt() {
         Platform::ExitNow(130);
     if (activeHost)
         activeHost->RequestStopFromSignal();
-}
-
-std::vector<Text> Translated(std::initializer_list<const char16_t*> captions) {
-    std::vector<Text> result;
-    for (const char16_t* caption : captions)
-        result.push_back(TranslateText(caption));
-    return result;
 }
 
 }  // namespace
@@ -87,13 +81,12 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     TCliLanguageStore store(options.Lang);
     LoadTranslations(&store);
 
-    TMemoryResultList lvFiles(
-        Translated({u"Group", u"File name", u"Directory", u"File size (MB)"}));
-    TMemoryResultList lvDirs(Translated({u"Group", u"Directory", u"Size"}));
+    TMemoryResultList lvFiles(ColumnCaptions(FileColumnCaptions, TranslateText));
+    TMemoryResultList lvDirs(ColumnCaptions(DirColumnCaptions, TranslateText));
     TCliHost host(std::move(settings), options.Quiet, Platform::StderrIsTerminal(), stderr);
     TScanEngine engine(host, lvFiles, lvDirs);
     if (!options.NoCache)
-        engine.FDigestCachePath = CacheFilePath();
+        engine.SetDigestCachePath(CacheFilePath());
     host.SetEngine(&engine);
     activeHost = &host;
     Platform::OnInterrupt(OnInterrupt);
@@ -138,11 +131,11 @@ int RunCli(int argc, const char* const* argv, bool exitWithoutCleanUp) {
     if ((failed || host.OutputFailed()) && status == 0)
         status = 1;
     if ((options.Trash.Requested || options.Trash.Link) && status == 0) {
-        TTrashContext context{host, engine.FStopRequested, std::cin, Platform::StdinIsTerminal(),
+        TTrashContext context{host, engine.StopToken(), std::cin, Platform::StdinIsTerminal(),
                               stderr};
         // The first Ctrl+C stops the check, as it stops a scan: nothing is moved then.
         activeHost = &host;
-        status = TrashCheckedFiles(lvFiles, engine.FListedCompareMode, options.Trash, context);
+        status = TrashCheckedFiles(lvFiles, engine.ListedCompareMode(), options.Trash, context);
         activeHost = nullptr;
         host.Finish();
     }

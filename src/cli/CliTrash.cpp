@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/CheckMarks.h"
+#include "core/FolderPaths.h"
 #include "core/HardLinkReplace.h"
 #include "core/KeepRule.h"
 #include "core/RemovalCheck.h"
@@ -112,8 +113,8 @@ int TrashCheckedFiles(const TResultList& lvFiles, TCompareMode listedMode,
         }
     }
     // The check comes after the answer: the files are compared as they are then.
-    if (context.StopRequested.load() || !check.Run(context.Host, context.StopRequested) ||
-        context.StopRequested.load()) {
+    if (context.Stop.Requested() || !check.Run(context.Host, context.Stop) ||
+        context.Stop.Requested()) {
         context.Host.SetStatus(TranslateText(u"Removal check stopped. Nothing was moved."));
         return 130;
     }

@@ -2,7 +2,6 @@
 // twinseek-cli --trash and --link: after the scan, the checked rows of the File Clones list
 // (all but the kept copy of each group) go through the check before a removal and then to
 // the trash, or are replaced by hard links to their kept copy.
-#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <istream>
@@ -13,6 +12,7 @@
 #include "core/ResultList.h"
 #include "core/ScanHost.h"
 #include "core/ScanSettings.h"
+#include "core/StopToken.h"
 #include "platform/Shell.h"
 #include "platform/Text.h"
 
@@ -38,7 +38,7 @@ std::optional<std::string> CheckRemovalOptions(const TTrashOptions& options);
 // What --trash works with; the program passes the real ones, tests their own.
 struct TTrashContext {
     TScanHost& Host;
-    const std::atomic<bool>& StopRequested;
+    const TStopToken& Stop;
     std::istream& Answers;  // the [y/N] question reads one line here
     bool AnswersEchoed;     // a terminal shows the answer and its line end; a pipe does not
     std::FILE* Out;         // the question; what became of each item goes to the host

@@ -96,10 +96,13 @@ TSameness CompareEntries(const TEntry& x, const Text& xPath, const TEntry& y, co
         return TSameness::snDiffer;
     if (x.Status.Id == y.Status.Id)
         return TSameness::snSame;  // one physical file: the other tree keeps its own name
-    const TSameness bytes = CompareFileBytes(xPath, yPath, pacer);
+    TReadFiles read;
+    const TSameness bytes = CompareFileBytes(xPath, yPath, pacer, &read);
     if (bytes != TSameness::snSame)
         return bytes;
-    // Still the files that were listed (the reader follows a link put in their place).
+    if (read.A.Id != x.Status.Id || read.B.Id != y.Status.Id)
+        return TSameness::snDiffer;  // another file than the one listed was read
+    // And still there under their names.
     TFileStatus xNow, yNow;
     if (!Platform::QueryFile(xPath, xNow) || !Platform::QueryFile(yPath, yNow) || !xNow.IsRegular ||
         !yNow.IsRegular || xNow.Id != x.Status.Id || yNow.Id != y.Status.Id)
@@ -109,33 +112,24 @@ TSameness CompareEntries(const TEntry& x, const Text& xPath, const TEntry& y, co
 
 }  // namespace
 
-TPacer::TPacer(TScanHost& host, const std::atomic<bool>& stopRequested,
-               std::chrono::milliseconds interval)
-    : FHost(host),
-      FStopRequested(stopRequested),
-      FInterval(interval),
-      FLast(std::chrono::steady_clock::now()) {}
-
-bool TPacer::Continue() {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - FLast >= FInterval) {
-        FHost.KeepResponsive();
-        FLast = std::chrono::steady_clock::now();
-    }
-    return !FStopRequested.load(std::memory_order_relaxed);
-}
-
-TSameness CompareFileBytes(const Text& a, const Text& b, TPacer& pacer) {
+TSameness CompareFileBytes(const Text& a, const Text& b, TPacer& pacer, TReadFiles* read) {
     // One pair of buffers per thread: a check compares many small files.
     thread_local std::unique_ptr<unsigned char[]> bufferA(new unsigned char[CompareBlockSize]);
     thread_local std::unique_ptr<unsigned char[]> bufferB(new unsigned char[CompareBlockSize]);
     std::optional<Platform::TFileReader> readerA, readerB;
+    TReadFiles opened;
     try {
-        readerA.emplace(a);
-        readerB.emplace(b);
+        // Not through a link put in a file's place after it was checked.
+        readerA.emplace(a, Platform::TLinkRule::lrRefuse);
+        readerB.emplace(b, Platform::TLinkRule::lrRefuse);
+        opened = {readerA->Status(), readerB->Status()};
     } catch (const Platform::EPlatformError&) {
         return TSameness::snUnreadable;
     }
+    if (!opened.A.IsRegular || !opened.B.IsRegular)
+        return TSameness::snUnreadable;
+    if (read != nullptr)
+        *read = opened;
     for (;;) {
         // Outside the reading's error handling: what a message handler raises is its own.
         if (!pacer.Continue())

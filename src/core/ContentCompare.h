@@ -2,27 +2,9 @@
 // What two paths hold now, compared byte by byte: two files, or two folder trees entry by
 // entry with links compared as links (never followed). No digest is trusted: two different
 // contents with one digest must never pass for copies.
-#include <atomic>
-#include <chrono>
-
-#include "core/ScanHost.h"
+#include "core/Pacer.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
-
-// Long work inside one item keeps the window responsive and sees Stop.
-class TPacer {
-public:
-    TPacer(TScanHost& host, const std::atomic<bool>& stopRequested,
-           std::chrono::milliseconds interval = std::chrono::milliseconds(30));
-    // Handles waiting window messages when the last time is an interval ago; false once a
-    // stop has been requested.
-    bool Continue();
-
-private:
-    TScanHost& FHost;
-    const std::atomic<bool>& FStopRequested;
-    std::chrono::milliseconds FInterval;
-    std::chrono::steady_clock::time_point FLast;
-};
 
 enum class TSameness {
     snSame,
@@ -31,8 +13,16 @@ enum class TSameness {
     snStopped,
 };
 
-// The bytes of two files, read to their ends. The caller makes sure both are plain files.
-TSameness CompareFileBytes(const Text& a, const Text& b, TPacer& pacer);
+// What CompareFileBytes read: each file as its open handle tells, whatever its path leads
+// to by now.
+struct TReadFiles {
+    Platform::TFileStatus A, B;
+};
+
+// The bytes of two files, read to their ends. A link at either path is not followed: the
+// file counts as unreadable. The caller makes sure both are plain files; read, when given,
+// receives what was opened, so that the caller can tell it is the file it checked.
+TSameness CompareFileBytes(const Text& a, const Text& b, TPacer& pacer, TReadFiles* read = nullptr);
 
 // Two folder trees: the same entry names (letter case as the file system treats it), each
 // pair of the same kind; files of equal size and bytes (one physical file reached from both

@@ -15,7 +15,7 @@
 
 #include "core/Buckets.h"
 #include "core/DigestCache.h"
-#include "core/ScanEngine.h"
+#include "core/Pacer.h"
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 #include "translation/TextFormat.h"
@@ -165,36 +165,28 @@ int Clamp(std::size_t n) {
     return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
 }
 
-// The longest stretch of work between two calls of KeepResponsive in sequential mode.
-constexpr std::chrono::milliseconds KeepInterval{30};
-
-void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
-                      TPhaseCache& cache) {
-    using TClock = std::chrono::steady_clock;
-    TScanHost& host = engine.Host;
+void HashSequentially(TScanHost& host, const TStopToken& stop,
+                      const std::vector<TFileInfo*>& targets, TPhaseCache& cache) {
     const std::size_t n = targets.size();
-    TClock::time_point lastKeep = TClock::now();
+    TPacer pacer(host, stop);
     // An error of a message handler is the phase's, not the file's: it is carried past the
     // file's own error handling and raised here.
     std::exception_ptr handlerError;
-    // Besides the status every 10 files, messages are handled once 30 ms of work have gone
-    // by, between files and between the blocks of one, and Stop ends a file half read.
+    // Besides the status every 10 files, messages are handled once the pacer's interval of
+    // work has gone by, between files and between the blocks of one, and Stop ends a file
+    // half read.
     const TKeepGoing keepGoing = [&] {
-        if (TClock::now() - lastKeep >= KeepInterval) {
-            try {
-                host.KeepResponsive();
-            } catch (...) {
-                handlerError = std::current_exception();
-                return false;
-            }
-            lastKeep = TClock::now();
+        try {
+            return pacer.Continue();
+        } catch (...) {
+            handlerError = std::current_exception();
+            return false;
         }
-        return !engine.StopRequested();
     };
     host.SetProgressPosition(0);
     host.SetProgressMax(Clamp(n));
     for (std::size_t i = 0; i < n; ++i) {
-        if (engine.StopRequested())
+        if (stop.Requested())
             break;
         const bool finished = HashTarget(targets, cache, i, keepGoing);
         if (handlerError)
@@ -206,16 +198,15 @@ void HashSequentially(TScanEngine& engine, const std::vector<TFileInfo*>& target
             host.SetStatus(
                 TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
             host.KeepResponsive();
-            lastKeep = TClock::now();
+            pacer.Kept();
         } else if (!keepGoing() && handlerError) {
             std::rethrow_exception(handlerError);
         }
     }
 }
 
-void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets, TPhaseCache& cache,
-                    unsigned workers) {
-    TScanHost& host = engine.Host;
+void HashInParallel(TScanHost& host, const TStopToken& stop, const std::vector<TFileInfo*>& targets,
+                    TPhaseCache& cache, unsigned workers) {
     const std::size_t n = targets.size();
     std::atomic<std::int64_t> nextIndex{-1};
     std::atomic<std::int64_t> completedCount{0};
@@ -234,7 +225,7 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
     host.SetProgressPosition(0);
 
     const TKeepGoing keepGoing = [&] {
-        return !engine.StopRequested() && !abandon.load(std::memory_order_relaxed);
+        return !stop.Requested() && !abandon.load(std::memory_order_relaxed);
     };
     auto worker = [&] {
         try {
@@ -278,14 +269,14 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
         const std::int64_t done = completedCount.load();
         host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
         host.SetStatus(
-            engine.StopRequested()
+            stop.Requested()
                 ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
                 : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, n}));
         host.KeepResponsive();
         if (allFinished)
             break;
         std::unique_lock lock(finishedMutex);
-        allFinished = finished.wait_for(lock, std::chrono::milliseconds(30),
+        allFinished = finished.wait_for(lock, TPacer::DefaultInterval,
                                         [&] { return finishedWorkers.load() == workers; });
     }
     host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
@@ -293,22 +284,22 @@ void HashInParallel(TScanEngine& engine, const std::vector<TFileInfo*>& targets,
 
 // Files of one size, in FFiles order, buckets in the order their first file was met; only
 // buckets of two or more. What sorting them needs is freed before the hashing starts.
-std::vector<TFileInfo*> HashTargets(TScanEngine& engine) {
+std::vector<TFileInfo*> HashTargets(const TStopToken& stop, const TFileList& files) {
     std::vector<std::pair<std::int64_t, std::uint32_t>> bySize;
-    for (std::size_t i = 0; i < engine.FFiles.size(); ++i) {
-        if (engine.StopRequested())
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (stop.Requested())
             break;
-        if (engine.FFiles[i]->Size > 0)
-            bySize.emplace_back(engine.FFiles[i]->Size, static_cast<std::uint32_t>(i));
+        if (files[i]->Size > 0)
+            bySize.emplace_back(files[i]->Size, static_cast<std::uint32_t>(i));
     }
     const TBuckets buckets = MakeBuckets(std::move(bySize));
     std::vector<TFileInfo*> targets;
-    for (std::size_t b = 0; b < buckets.Count() && !engine.StopRequested(); ++b) {
+    for (std::size_t b = 0; b < buckets.Count() && !stop.Requested(); ++b) {
         const auto bucket = buckets.Bucket(b);
         if (bucket.size() < 2)
             continue;
         for (const std::uint32_t i : bucket)
-            targets.push_back(engine.FFiles[i].get());
+            targets.push_back(files[i].get());
     }
     return targets;
 }
@@ -316,21 +307,21 @@ std::vector<TFileInfo*> HashTargets(TScanEngine& engine) {
 // The digests read in this phase go into the cache, the ones taken from it stay, and the
 // file is written; after a stop too, with what was hashed. A cache that cannot be written
 // is left as it is: the next scan reads the files again.
-void UpdateCache(TScanEngine& engine, TDigestCache& cache, const std::vector<TFileInfo*>& targets,
+void UpdateCache(TDigestCacheUse& use, TDigestCache& cache, const std::vector<TFileInfo*>& targets,
                  const std::vector<TCacheSlot>& slots) {
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const TCacheSlot& slot = slots[i];
         if (slot.Source == TCacheSlot::csCache) {
             cache.Keep(slot.Stamp);
-            ++engine.FDigestsFromCache;
+            ++use.FromCache;
         } else if (slot.Source == TCacheSlot::csRead && targets[i]->HasContentHash()) {
             cache.Record(slot.Stamp, targets[i]->Digest(), slot.ReadTime);
         }
     }
-    if (engine.FDigestCacheCleared)
+    if (use.Cleared)
         return;  // cleared while this scan ran: what it loaded is not written back
     try {
-        cache.Save(engine.FDigestCachePath);
+        cache.Save(use.Path);
     } catch (const std::exception&) {
         // Not the user's file and no result of the scan: left unwritten without a word.
     }
@@ -338,33 +329,34 @@ void UpdateCache(TScanEngine& engine, TDigestCache& cache, const std::vector<TFi
 
 }  // namespace
 
-void ComputeAllHashes(TScanEngine& engine, unsigned workerCount) {
-    engine.FDigestsFromCache = 0;
-    if (engine.FFiles.empty())
+void ComputeAllHashes(TScanHost& host, const TStopToken& stop, const TFileList& files,
+                      unsigned workerCount, TDigestCacheUse* cacheUse) {
+    if (cacheUse != nullptr)
+        cacheUse->FromCache = 0;
+    if (files.empty())
         return;
-    TScanHost& host = engine.Host;
     host.SetStatus(TranslateText(u"Computing SHA-1 hashes (size filtered)..."));
     host.KeepResponsive();
     const bool parallel = host.ReadSettings().ParallelHash;
 
-    const std::vector<TFileInfo*> hashTargets = HashTargets(engine);
-    if (!hashTargets.empty() && !engine.StopRequested()) {
+    const std::vector<TFileInfo*> hashTargets = HashTargets(stop, files);
+    if (!hashTargets.empty() && !stop.Requested()) {
         TDigestCache cache;
         TPhaseCache phaseCache;
-        if (!engine.FDigestCachePath.empty()) {
-            cache.Load(engine.FDigestCachePath);
+        if (cacheUse != nullptr && !cacheUse->Path.empty()) {
+            cache.Load(cacheUse->Path);
             phaseCache.Cache = &cache;
             phaseCache.Slots.resize(hashTargets.size());
         }
         if (parallel) {
             const unsigned workers =
                 workerCount > 0 ? workerCount : std::max(1u, std::thread::hardware_concurrency());
-            HashInParallel(engine, hashTargets, phaseCache, workers);
+            HashInParallel(host, stop, hashTargets, phaseCache, workers);
         } else {
-            HashSequentially(engine, hashTargets, phaseCache);
+            HashSequentially(host, stop, hashTargets, phaseCache);
         }
         if (phaseCache.Cache != nullptr)
-            UpdateCache(engine, cache, hashTargets, phaseCache.Slots);
+            UpdateCache(*cacheUse, cache, hashTargets, phaseCache.Slots);
     }
     host.SetProgressPosition(0);
 }

@@ -13,11 +13,12 @@
 // large file as well.
 #include <optional>
 
+#include "core/FileInfo.h"
+#include "core/ScanHost.h"
+#include "core/StopToken.h"
 #include "platform/FileSystem.h"
 #include "platform/Sha1.h"
 #include "platform/Text.h"
-
-class TScanEngine;
 
 // The digest of the file's whole content as 40 lower-case hexadecimal digits; the empty
 // text when no file exists at the path (a folder is no file). Raises when the file cannot
@@ -33,5 +34,14 @@ std::optional<Platform::TSha1Digest> ComputeFileDigest(
 // Block size of the reads, chosen by benchmark.
 inline constexpr std::size_t HashBlockSize = 128 * 1024;
 
-// The hashing phase. workerCount 0: one worker per logical processor.
-void ComputeAllHashes(TScanEngine& engine, unsigned workerCount = 0);
+// The digest cache as one hashing phase uses it.
+struct TDigestCacheUse {
+    Text Path;                  // the file kept between scans; empty: none read or written
+    bool Cleared = false;       // cleared while the phase ran: what it loaded is not written
+    std::size_t FromCache = 0;  // on return: digests taken from the cache instead of read
+};
+
+// The hashing phase over the collected records. workerCount 0: one worker per logical
+// processor. cache: the digests kept between scans, none when not given.
+void ComputeAllHashes(TScanHost& host, const TStopToken& stop, const TFileList& files,
+                      unsigned workerCount = 0, TDigestCacheUse* cache = nullptr);

@@ -20,8 +20,7 @@
 #include <numeric>
 
 #include "core/CompareText.h"
-#include "core/DirectoryClones.h"
-#include "core/ScanEngine.h"
+#include "core/DirSignatures.h"
 #include "core/SizeSum.h"
 #include "platform/FileSystem.h"
 #include "platform/Sha1.h"
@@ -279,32 +278,6 @@ private:
 
 }  // namespace
 
-Text NormalizeDirPath(TextView path, Platform::TPathSyntax syntax,
-                      const TFullPathFunction& fullPath) {
-    Text full(path);
-    if (syntax == Platform::TPathSyntax::Windows && full.size() == 2 && full[1] == u':')
-        full += u'\\';  // a bare drive is its root, not its current folder
-    Text key = Platform::ExcludeTrailingSeparator(fullPath(full), syntax);
-    if (CompareText(key, Platform::DrivePart(key, syntax)) == 0)
-        key += Platform::PathSeparator(syntax);
-    return key;
-}
-
-Text NormalizeDirPath(TextView path) {
-    return NormalizeDirPath(path, Platform::NativeSyntax,
-                            [](const Text& p) { return Platform::FullPath(p); });
-}
-
-Text DirEntryName(TextView path, Platform::TPathSyntax syntax) {
-    const Text bare = Platform::ExcludeTrailingSeparator(path, syntax);
-    TextView name = Platform::LastComponent(bare, syntax);
-    if (name.empty())
-        name = bare;
-    if (name.empty())
-        name = path;  // the POSIX root
-    return Platform::LowerCase(name);
-}
-
 Text DirSignatureText(std::vector<Text>& entries) {
     // The collation only orders: entries it calls equal (a.txt and A.txt, or ss and a sharp
     // s) are different names and both count, in the order of their code units.
@@ -331,22 +304,21 @@ Text DirSignature(std::vector<Text>& entries) {
     return Platform::DigestToHex(sha.Final());
 }
 
-bool ComputeDirSignatures(TScanEngine& engine, TDirSignatures& result) {
-    TScanHost& host = engine.Host;
+bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignatures& result) {
     const std::vector<Text> folders = host.ReadSettings().Folders;
     TDirScan scan;
     for (const Text& folder : folders) {
-        if (engine.StopRequested())
+        if (stop.Requested())
             break;
         if (!Platform::DirectoryExists(folder))
             continue;
         host.SetStatus(TranslateFormat(u"Collecting directories: %s", {folder}));
-        engine.SetMarquee(true);
+        SetMarquee(host, true);
         scan.CollectFolder(NormalizeDirPath(folder));
-        engine.SetMarquee(false);
+        SetMarquee(host, false);
         host.KeepResponsive();
     }
-    if (engine.StopRequested() || scan.Empty())
+    if (stop.Requested() || scan.Empty())
         return false;
 
     const std::vector<int> order = scan.AnalysisOrder();
@@ -357,7 +329,7 @@ bool ComputeDirSignatures(TScanEngine& engine, TDirSignatures& result) {
     host.SetStatus(TranslateFormat(u"Analyzing directories (0/%d)...", {n}));
     host.KeepResponsive();
     for (std::size_t done = 0; done < n;) {
-        if (engine.StopRequested())
+        if (stop.Requested())
             return false;
         scan.Analyse(order[done], result);
         ++done;
@@ -367,5 +339,5 @@ bool ComputeDirSignatures(TScanEngine& engine, TDirSignatures& result) {
             host.KeepResponsive();
         }
     }
-    return !engine.StopRequested();
+    return !stop.Requested();
 }

@@ -5,8 +5,7 @@
 #include <optional>
 
 #include "core/Buckets.h"
-#include "core/FileListing.h"
-#include "core/ScanEngine.h"
+#include "core/ResultRows.h"
 #include "core/SizeSum.h"
 #include "platform/TextServices.h"
 #include "translation/TextFormat.h"
@@ -85,14 +84,13 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
     return groups;
 }
 
-void FindFileDuplicates(TScanEngine& engine) {
-    TScanHost& host = engine.Host;
-    TResultList& list = engine.lvFiles;
+std::size_t FindFileDuplicates(TScanHost& host, const TStopToken& stop, const TFileList& files,
+                               TResultList& list, TCompareMode& listedMode) {
     const TScanSettings settings = host.ReadSettings();
-    engine.FListedCompareMode = GetCompareMode(settings.CompareIndex);
+    listedMode = GetCompareMode(settings.CompareIndex);
+    std::size_t found = 0;
     const std::vector<TGroupRec> groups =
-        GroupFiles(engine.FFiles, engine.FListedCompareMode, settings.MinGroupSize,
-                   settings.MaxGroups, &engine.FFileGroupsFound);
+        GroupFiles(files, listedMode, settings.MinGroupSize, settings.MaxGroups, &found);
     const std::size_t n = groups.size();
 
     std::size_t listed = 0;
@@ -105,7 +103,7 @@ void FindFileDuplicates(TScanEngine& engine) {
         TListUpdateGuard update(list);
 
         int groupNo = 1;
-        while (listed < n && !engine.StopRequested()) {
+        while (listed < n && !stop.Requested()) {
             AddFileGroup(list, groups[listed].Files, groups[listed].TotalSize, groupNo);
             ++listed;
             if (listed % 50 == 0) {
@@ -116,6 +114,7 @@ void FindFileDuplicates(TScanEngine& engine) {
         }
         host.SetProgressPosition(Clamp(listed));
     }
-    if (!engine.StopRequested())
+    if (!stop.Requested())
         host.SetStatus(TranslateText(u"Duplicate file groups populated."));
+    return found;
 }

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "core/FileInfo.h"
+#include "core/ResultList.h"
+#include "core/ScanHost.h"
 #include "core/ScanSettings.h"
-
-class TScanEngine;
+#include "core/StopToken.h"
 
 struct TGroupRec {
     std::vector<TFileInfo*> Files;  // in FFiles order
@@ -21,5 +22,8 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
                                   std::int64_t minGroupSize, std::int64_t maxGroups,
                                   std::size_t* found = nullptr);
 
-// The whole phase: groups, then lists them through AddFileGroup.
-void FindFileDuplicates(TScanEngine& engine);
+// The whole phase: groups, then lists them through AddFileGroup. listedMode is the mode
+// the groups are found by, set before anything is listed. Returns how many groups were
+// formed before the maximum number of groups cut them.
+std::size_t FindFileDuplicates(TScanHost& host, const TStopToken& stop, const TFileList& files,
+                               TResultList& lvFiles, TCompareMode& listedMode);

@@ -42,10 +42,6 @@ Text TFileInfo::ContentHash() const {
     return FHasHash ? Platform::DigestToHex(FDigest) : Text();
 }
 
-Text PathKey(TextView path, Platform::TPathSyntax syntax) {
-    return syntax == Platform::TPathSyntax::Windows ? Platform::LowerCase(path) : Text(path);
-}
-
 std::size_t TFileMap::KeyHash(TextView path) const {
     if (FSyntax != Platform::TPathSyntax::Windows)
         return std::hash<TextView>()(path);

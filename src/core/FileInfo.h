@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/FlatTable.h"
+#include "core/FolderPaths.h"
 
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
@@ -50,10 +51,6 @@ private:
 
 // FFiles: owns its records, in the order of collection.
 using TFileList = std::vector<std::unique_ptr<TFileInfo>>;
-
-// The key of a path in FFileMap: lower-cased where the file system ignores letter case
-// (Windows), the path itself where it does not (POSIX).
-Text PathKey(TextView path, Platform::TPathSyntax syntax = Platform::NativeSyntax);
 
 // FFileMap: path key to record; owns no record. Keys are compared as PathKey compares
 // them, without making key texts.

@@ -18,7 +18,6 @@
 #include <thread>
 
 #include "core/CompareText.h"
-#include "core/ScanEngine.h"
 #include "core/ScanSettings.h"
 #include "platform/FileSystem.h"
 #include "platform/PathSyntax.h"
@@ -164,7 +163,7 @@ std::size_t TMaskList::FirstMatch(TextView name) {
     return best;
 }
 
-TFolderWalk::TFolderWalk(TMaskList& masks, const std::atomic<bool>& stop,
+TFolderWalk::TFolderWalk(TMaskList& masks, const TStopToken& stop,
                          std::function<void()> keepResponsive)
     : FMasks(masks), FStop(stop), FKeepResponsive(std::move(keepResponsive)) {}
 
@@ -211,7 +210,7 @@ void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listi
             sinceKeep = 0;
             FKeepResponsive();
         }
-        if (FStop.load(std::memory_order_relaxed)) {
+        if (FStop.Requested()) {
             listings.assign(FMasks.Count(), {});
             return;
         }
@@ -229,8 +228,7 @@ void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listi
     }
 }
 
-void CollectFiles(TScanEngine& engine) {
-    TScanHost& host = engine.Host;
+void CollectFiles(TScanHost& host, const TStopToken& stop, TScanState& state) {
     host.SetStatus(TranslateText(u"Scanning folders..."));
     host.KeepResponsive();
 
@@ -238,7 +236,7 @@ void CollectFiles(TScanEngine& engine) {
     const std::vector<Text> masks = ParseMasks(settings.Masks);
     const std::int64_t threshold = SizeThreshold(settings.MinSizeMB);
     TMaskList maskList(masks);
-    TFolderWalk walk(maskList, engine.FStopRequested, [&host] { host.KeepResponsive(); });
+    TFolderWalk walk(maskList, stop, [&host] { host.KeepResponsive(); });
 
     std::vector<std::vector<Text>> listings;  // one per mask
     std::vector<Text> listing;
@@ -247,17 +245,17 @@ void CollectFiles(TScanEngine& engine) {
     for (std::size_t f = 0;; ++f) {
         // The folder list is looked at anew before each folder.
         const std::vector<Text> folders = f == 0 ? settings.Folders : host.ReadSettings().Folders;
-        if (f >= folders.size() || engine.StopRequested())
+        if (f >= folders.size() || stop.Requested())
             break;
         const Text& folder = folders[f];
         if (!Platform::DirectoryExists(folder))
             continue;
 
         for (std::size_t m = 0; m < masks.size(); ++m) {
-            if (engine.StopRequested())
+            if (stop.Requested())
                 break;
             host.SetStatus(TranslateFormat(u"Scanning folder list: %s   [%s]", {folder, masks[m]}));
-            engine.SetMarquee(true);
+            SetMarquee(host, true);
             // One walk of the folder serves every mask; each mask then takes its own listing.
             if (m == 0) {
                 try {
@@ -267,34 +265,34 @@ void CollectFiles(TScanEngine& engine) {
                 }
             }
             listing = std::move(listings[m]);
-            engine.SetMarquee(false);
+            SetMarquee(host, false);
             const std::size_t count = listing.size();
             host.SetProgressMax(ProgressMax(count));
             MeasureListing(listing, records, ids);
             std::vector<Text>().swap(listing);  // its texts moved into the records
-            engine.FFileMap.Reserve(engine.FFiles.size() + count);
-            engine.FCollectedIds.Reserve(engine.FFiles.size() + count);
+            state.FileMap.Reserve(state.Files.size() + count);
+            state.CollectedIds.Reserve(state.Files.size() + count);
 
             for (std::size_t i = 0; i < count; ++i) {
-                if (engine.StopRequested())
+                if (stop.Requested())
                     break;
                 std::unique_ptr<TFileInfo> record = std::move(records[i]);
                 if (threshold > 0 && record->Size < threshold)
                     continue;
                 if (record->Size == 0)
                     continue;
-                if (engine.FFileMap.Find(record->FullPath))
+                if (state.FileMap.Find(record->FullPath))
                     continue;
                 // One physical file is collected once, under the first path that reached it.
-                if (!engine.FCollectedIds.Insert(ids[i]))
+                if (!state.CollectedIds.Insert(ids[i]))
                     continue;
-                engine.FFileMap.Add(record.get());
-                engine.FFiles.push_back(std::move(record));
+                state.FileMap.Add(record.get());
+                state.Files.push_back(std::move(record));
                 host.SetProgressPosition(ProgressMax(i + 1));
                 if (i % 50 == 0 || i + 1 == count) {
                     host.SetStatus(TranslateFormat(
                         u"Scanning: %s (%d/%d)",
-                        {engine.FFiles.back()->FullPath, static_cast<std::int64_t>(i + 1),
+                        {state.Files.back()->FullPath, static_cast<std::int64_t>(i + 1),
                          static_cast<std::int64_t>(count)}));
                     host.KeepResponsive();
                 }
@@ -304,9 +302,9 @@ void CollectFiles(TScanEngine& engine) {
         }
     }
     host.SetProgressPosition(0);
-    const auto collected = static_cast<std::int64_t>(engine.FFiles.size());
+    const auto collected = static_cast<std::int64_t>(state.Files.size());
     host.SetStatus(
-        engine.StopRequested()
+        stop.Requested()
             ? TranslateFormat(u"Scanning cancelled. %d files collected so far.", {collected})
             : TranslateFormat(u"Found %d files (after filters).", {collected}));
 }

@@ -2,7 +2,6 @@
 // The first phase of a scan: every folder of the list walked once, each file name tested
 // against the masks, the matching files of at least the minimum size collected into FFiles
 // and FFileMap mask by mask, as a walk per mask would collect them.
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -11,11 +10,12 @@
 
 #include "core/FileInfo.h"
 #include "core/MaskMatch.h"
+#include "core/ScanHost.h"
+#include "core/ScanState.h"
+#include "core/StopToken.h"
 #include "platform/Text.h"
 
-class TScanEngine;
-
-void CollectFiles(TScanEngine& engine);
+void CollectFiles(TScanHost& host, const TStopToken& stop, TScanState& state);
 
 // The masks of a scan in their order, telling the first one that matches a name. A file
 // collected under one mask is never collected again under a later one, so the first match is
@@ -48,8 +48,7 @@ inline constexpr std::size_t ListingKeepInterval = 1000;
 // entered. The walk is iterative: a deep tree costs heap, not stack.
 class TFolderWalk {
 public:
-    TFolderWalk(TMaskList& masks, const std::atomic<bool>& stop,
-                std::function<void()> keepResponsive);
+    TFolderWalk(TMaskList& masks, const TStopToken& stop, std::function<void()> keepResponsive);
 
     // Lists every file below the folder (ending in a separator) depth first, each folder's
     // entries in CompareText order, files and folders together. A file goes into the listing
@@ -69,7 +68,7 @@ private:
     bool OnPseudoFileSystem(const Text& folder, std::uint64_t volume);
 
     TMaskList& FMasks;
-    const std::atomic<bool>& FStop;
+    const TStopToken& FStop;
     std::function<void()> FKeepResponsive;
     TFileIdSet FListed;                                    // directories listed so far
     std::vector<std::pair<std::uint64_t, bool>> FVolumes;  // volume, pseudo file system

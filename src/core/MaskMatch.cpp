@@ -20,19 +20,10 @@ bool IsIllegalInName(char16_t c) {
            c == u'|';
 }
 
-bool IsBlank(char16_t c) {
-    return c <= 32;
-}
-
 }  // namespace
 
 std::optional<TFileMask> TFileMask::Compile(TextView mask) {
-    std::size_t first = 0, last = mask.size();
-    while (first < last && IsBlank(mask[first]))
-        ++first;
-    while (last > first && IsBlank(mask[last - 1]))
-        --last;
-    if (first == last)
+    if (Platform::TrimBlanks(mask).empty())
         return std::nullopt;
     for (char16_t c : mask)
         if (IsIllegalInName(c))

@@ -100,8 +100,8 @@ const std::vector<std::size_t>* TRemovalCheck::KeptRows(int groupId) const {
     return at != FKeptByGroup.end() && at->first == groupId ? &at->second : nullptr;
 }
 
-bool TRemovalCheck::Run(TScanHost& host, const std::atomic<bool>& stopRequested) {
-    TPacer pacer(host, stopRequested);
+bool TRemovalCheck::Run(TScanHost& host, const TStopToken& stop) {
+    TPacer pacer(host, stop);
     const std::size_t n = FItems.size();
     for (TCheckedItem& item : FItems)
         item.Reason = TRemovalReason::rrNotChecked;
@@ -185,7 +185,8 @@ TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TCheckedItem& item, TPa
             std::int64_t timeBefore = 0, keptTimeBefore = 0;
             const bool timesBefore = Platform::QueryModifiedTime(row.Path, timeBefore) &&
                                      Platform::QueryModifiedTime(keptPath, keptTimeBefore);
-            switch (CompareFileBytes(row.Path, keptPath, pacer)) {
+            TReadFiles read;
+            switch (CompareFileBytes(row.Path, keptPath, pacer, &read)) {
                 case TSameness::snStopped:
                     return TRemovalReason::rrNotChecked;
                 case TSameness::snUnreadable:
@@ -194,12 +195,14 @@ TRemovalReason TRemovalCheck::CheckFile(const TRow& row, TCheckedItem& item, TPa
                 case TSameness::snDiffer:
                     break;
                 case TSameness::snSame: {
-                    // Neither was swapped while it was read (the reader follows links).
+                    // What was read is what was checked, and neither was swapped since.
                     TFileStatus after, keptAfter;
-                    if (!Platform::QueryFile(row.Path, after) || after.Id != now.Id ||
+                    if (read.A.Id != now.Id || read.A.Size != now.Size ||
+                        !Platform::QueryFile(row.Path, after) || after.Id != now.Id ||
                         after.Size != now.Size || !after.IsRegular)
                         return TRemovalReason::rrChangedSinceScan;
-                    if (Platform::QueryFile(keptPath, keptAfter) && keptAfter.IsRegular &&
+                    if (read.B.Id == keptNow.Id && read.B.Size == keptNow.Size &&
+                        Platform::QueryFile(keptPath, keptAfter) && keptAfter.IsRegular &&
                         keptAfter.Id == keptNow.Id && keptAfter.Size == keptNow.Size) {
                         item.KeptPath = keptPath;
                         item.SameFileAsKept = false;

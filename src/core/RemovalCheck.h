@@ -5,7 +5,6 @@
 // trees with links compared as links. A kept folder counts only when it neither lies inside
 // a checked item nor holds one, since the removal would take it along or hollow it out.
 // What is not verified stays unless the user chooses to move all checked items.
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -85,7 +84,7 @@ public:
 
     // Checks every item, with progress on the host's status line and progress bar. False
     // when a stop was requested: the check is then incomplete and nothing may be moved.
-    bool Run(TScanHost& host, const std::atomic<bool>& stopRequested);
+    bool Run(TScanHost& host, const TStopToken& stop);
 
     // Hands the verified items (or, with all, every checked item outside the reference
     // folders) to the trash, then asks the disk what went. An item inside a folder that is asked

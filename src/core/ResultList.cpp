@@ -46,3 +46,17 @@ void TMemoryResultList::EndUpdate() {
     if (FUpdateDepth > 0)
         --FUpdateDepth;
 }
+
+void BeginListUpdate(TResultList& list, bool& savedGroupView) {
+    savedGroupView = list.GroupView();
+    list.SetRedraw(false);
+    list.BeginUpdate();
+    list.SetGroupView(false);
+}
+
+void EndListUpdate(TResultList& list, bool savedGroupView) {
+    list.EndUpdate();
+    list.SetGroupView(savedGroupView);
+    list.SetRedraw(true);
+    list.Invalidate();
+}

@@ -59,6 +59,35 @@ public:
 // Deletes every group of a list, the first one each time; items are not touched.
 void ClearListGroups(TResultList& list);
 
+// Redraw off, an item update begun, group view off; the saved flag restores it.
+void BeginListUpdate(TResultList& list, bool& savedGroupView);
+void EndListUpdate(TResultList& list, bool savedGroupView);
+
+// BeginListUpdate now, EndListUpdate on every way out of the scope.
+class TListUpdateGuard {
+public:
+    explicit TListUpdateGuard(TResultList& list) : FList(list) { BeginListUpdate(FList, FSaved); }
+    ~TListUpdateGuard() { EndListUpdate(FList, FSaved); }
+    TListUpdateGuard(const TListUpdateGuard&) = delete;
+    TListUpdateGuard& operator=(const TListUpdateGuard&) = delete;
+
+private:
+    TResultList& FList;
+    bool FSaved = true;
+};
+
+// Item updates begun now and ended on every way out of the scope.
+class TItemUpdateGuard {
+public:
+    explicit TItemUpdateGuard(TResultList& list) : FList(list) { FList.BeginUpdate(); }
+    ~TItemUpdateGuard() { FList.EndUpdate(); }
+    TItemUpdateGuard(const TItemUpdateGuard&) = delete;
+    TItemUpdateGuard& operator=(const TItemUpdateGuard&) = delete;
+
+private:
+    TResultList& FList;
+};
+
 class TMemoryResultList : public TResultList {
 public:
     explicit TMemoryResultList(std::vector<Text> columns = {});

@@ -1,75 +1,70 @@
 #include "core/ScanEngine.h"
 
 #include "core/ContentHash.h"
-#include "core/DirectoryClones.h"
+#include "core/DirectoryDuplicates.h"
 #include "core/FileGrouping.h"
 #include "core/FolderWalk.h"
 #include "platform/CacheFolder.h"
 #include "translation/Translation.h"
 
 TScanEngine::TScanEngine(TScanHost& host, TResultList& filesList, TResultList& dirsList)
-    : Host(host), lvFiles(filesList), lvDirs(dirsList) {}
-
-TScanEngine::~TScanEngine() {
-    // Map entries refer to the records: drop them first.
-    FFileMap.Clear();
-    FFiles.clear();
-}
+    : FHost(host), FFilesList(filesList), FDirsList(dirsList) {}
 
 TScanOutcome TScanEngine::Scan() {
     // A second scan inside the first would free records the first still uses.
     if (FScanning)
         return TScanOutcome::soRefused;
-    if (Host.ReadSettings().Folders.empty()) {
-        Host.ShowMessage(TranslateText(u"Please add at least one folder."));
+    if (FHost.ReadSettings().Folders.empty()) {
+        FHost.ShowMessage(TranslateText(u"Please add at least one folder."));
         return TScanOutcome::soRefused;
     }
 
-    FStopRequested = false;
-    FDigestCacheCleared = false;
+    FStop.Reset();
+    FDigestCache.Cleared = false;
     FScanning = true;
-    Host.SetBusy(true);
+    FHost.SetBusy(true);
 
     TScanOutcome outcome = TScanOutcome::soDone;
     auto stopped = [&](bool cancelText) {
         if (!StopRequested())
             return false;
         if (cancelText)
-            Host.SetStatus(TranslateText(u"Cancelled"));
+            FHost.SetStatus(TranslateText(u"Cancelled"));
         outcome = TScanOutcome::soCancelled;
         return true;
     };
     try {
         ClearResults();
-        CollectFiles(*this);
+        CollectFiles(FHost, FStop, FState);
         if (stopped(false))
             return Finish(outcome);
         // Each setting is read when its phase is reached, not at the start of the scan.
-        TScanSettings settings = Host.ReadSettings();
+        TScanSettings settings = FHost.ReadSettings();
         if (GetCompareMode(settings.CompareIndex) == cmContent &&
             (settings.FindFileClones || settings.FindFolderClones))
-            ComputeAllHashes(*this, FHashWorkers);
+            ComputeAllHashes(FHost, FStop, FState.Files, 0, &FDigestCache);
         if (stopped(false))
             return Finish(outcome);
-        if (Host.ReadSettings().FindFileClones)
-            FindFileDuplicates(*this);
+        if (FHost.ReadSettings().FindFileClones)
+            FFileGroupsFound =
+                FindFileDuplicates(FHost, FStop, FState.Files, FFilesList, FListedCompareMode);
         if (stopped(true))
             return Finish(outcome);
-        if (Host.ReadSettings().FindFolderClones)
-            FindDirectoryDuplicates(*this);
+        if (FHost.ReadSettings().FindFolderClones)
+            FDirGroupsFound = FindDirectoryDuplicates(FHost, FStop, FDirsList);
         if (stopped(true))
             return Finish(outcome);
-        Host.SetStatus(u"  " + TranslateText(u"Done."));
+        FHost.SetStatus(u"  " + TranslateText(u"Done."));
     } catch (const std::exception& error) {
         outcome = TScanOutcome::soFailed;
-        Host.ShowMessage(TranslateText(u"Error: ") + Platform::Utf8ToText(error.what()));
+        FHost.ShowMessage(TranslateText(u"Error: ") + Platform::Utf8ToText(error.what()));
     }
     return Finish(outcome);
 }
 
 TScanOutcome TScanEngine::Finish(TScanOutcome outcome) {
-    Host.SetProgressPosition(0);
-    Host.SetBusy(false);
+    FHost.SetProgressPosition(0);
+    FHost.SetBusy(false);
     FScanning = false;
     return outcome;
 }
@@ -77,35 +72,28 @@ TScanOutcome TScanEngine::Finish(TScanOutcome outcome) {
 void TScanEngine::Stop() {
     if (!FScanning)
         return;
-    FStopRequested = true;
-    Host.SetStatus(TranslateText(u"Stopping..."));
+    FStop.Request();
+    FHost.SetStatus(TranslateText(u"Stopping..."));
 }
 
 void TScanEngine::ClearResults() {
-    lvFiles.ClearItems();
-    lvDirs.ClearItems();
-    ClearListGroups(lvFiles);
-    ClearListGroups(lvDirs);
-    FFileMap.Clear();
-    FFiles.clear();
-    FCollectedIds.Clear();
+    FFilesList.ClearItems();
+    FDirsList.ClearItems();
+    ClearListGroups(FFilesList);
+    ClearListGroups(FDirsList);
+    FState.Clear();
     FFileGroupsFound = 0;
     FDirGroupsFound = 0;
-    Host.SetProgressPosition(0);
-    Host.SetStatus(Text());
+    FHost.SetProgressPosition(0);
+    FHost.SetStatus(Text());
 }
 
 void TScanEngine::ClearDigestCache() {
     if (FScanning)
-        FDigestCacheCleared = true;
+        FDigestCache.Cleared = true;
     // Only the plain file the cache is; a link or folder in its place is not ours.
     Platform::TFileStatus status;
-    if (!FDigestCachePath.empty() && Platform::QueryFile(FDigestCachePath, status) &&
+    if (!FDigestCache.Path.empty() && Platform::QueryFile(FDigestCache.Path, status) &&
         status.IsRegular)
-        Platform::RemoveFile(FDigestCachePath);
-}
-
-void TScanEngine::SetMarquee(bool on) {
-    Host.SetMarqueeStyle(on);
-    Host.KeepResponsive();
+        Platform::RemoveFile(FDigestCache.Path);
 }

@@ -22,3 +22,9 @@ public:
     // The plain message box.
     virtual void ShowMessage(const Text& text) = 0;
 };
+
+// Switches the progress bar's marquee style, then keeps the window responsive.
+inline void SetMarquee(TScanHost& host, bool on) {
+    host.SetMarqueeStyle(on);
+    host.KeepResponsive();
+}

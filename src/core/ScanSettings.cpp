@@ -3,11 +3,6 @@
 #include <charconv>
 #include <limits>
 
-#include "platform/FileSystem.h"
-#include "platform/TextServices.h"
-
-using Platform::TPathSyntax;
-
 TCompareMode GetCompareMode(int itemIndex) {
     switch (itemIndex) {
         case 0:
@@ -22,18 +17,6 @@ TCompareMode GetCompareMode(int itemIndex) {
 }
 
 namespace {
-
-bool IsBlank(char16_t c) {
-    return c <= 32;
-}
-
-TextView Trim(TextView text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool IsSeparator(char16_t c) {
     return c == u',' || c == u';' || c == u' ' || c == u'|';
@@ -73,7 +56,7 @@ std::vector<Text> ParseMasks(TextView maskText) {
         while (end < maskText.size() && !IsSeparator(maskText[end]))
             ++end;
         const Text piece = Unquote(maskText.substr(start, end - start));
-        const TextView trimmed = Trim(piece);
+        const TextView trimmed = Platform::TrimBlanks(piece);
         if (!trimmed.empty())
             masks.emplace_back(trimmed);
         if (end == maskText.size())
@@ -83,47 +66,6 @@ std::vector<Text> ParseMasks(TextView maskText) {
     if (masks.empty())
         masks.emplace_back(u"*.*");
     return masks;
-}
-
-Text NormalizeFolder(TextView path, TPathSyntax syntax, const TFullPathFunction& fullPath) {
-    const TextView trimmed = Trim(path);
-    if (trimmed.empty())
-        return Text();
-    Text folder(trimmed);
-    if (syntax == TPathSyntax::Windows && folder.size() == 2 && folder[1] == u':')
-        folder += u'\\';
-    folder = fullPath(folder);
-    return Platform::IncludeTrailingSeparator(folder, syntax);
-}
-
-Text NormalizeFolder(TextView path) {
-    return NormalizeFolder(path, Platform::NativeSyntax,
-                           [](const Text& p) { return Platform::FullPath(p); });
-}
-
-bool SameFolderText(TextView a, TextView b, TPathSyntax syntax) {
-    if (syntax == TPathSyntax::Windows)
-        return Platform::LowerCase(a) == Platform::LowerCase(b);
-    return a == b;
-}
-
-Text FolderParent(TextView folder, TPathSyntax syntax) {
-    const Text bare = Platform::ExcludeTrailingSeparator(folder, syntax);
-    if (bare.empty())
-        return Text(folder);  // the POSIX root is its own parent
-    std::size_t cut = TextView::npos;
-    for (std::size_t i = bare.size(); i-- > 0;) {
-        if (Platform::IsPathSeparator(bare[i], syntax)) {
-            cut = i;
-            break;
-        }
-    }
-    if (cut == TextView::npos)
-        return bare;  // a drive root such as D: stays itself
-    // The separator stays where it directly follows a drive colon, and at the POSIX root.
-    if ((cut > 0 && bare[cut - 1] == u':') || cut == 0)
-        return bare.substr(0, cut + 1);
-    return bare.substr(0, cut);
 }
 
 std::int64_t ReadWholeNumber(TextView text, std::int64_t minimum) {

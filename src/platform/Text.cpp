@@ -128,4 +128,31 @@ Text IntToText(std::int64_t value) {
     return Text(buffer, result.ptr);
 }
 
+TextView TrimBlanks(TextView text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::vector<Text> DocumentLines(std::string_view utf8) {
+    if (utf8.starts_with("\xEF\xBB\xBF"))
+        utf8.remove_prefix(3);
+    const Text text = Utf8ToText(utf8);
+    std::vector<Text> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of(u"\r\n", start);
+        if (end == Text::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start =
+            end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+    }
+    return lines;
+}
+
 }  // namespace Platform

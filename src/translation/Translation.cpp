@@ -32,23 +32,6 @@ std::string ReadWholeFile(const Text& fileName) {
     return bytes;
 }
 
-// Lines split at CR LF, LF or CR; a final break adds no empty line, empty lines count.
-std::vector<Text> SplitLines(TextView text) {
-    std::vector<Text> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r' && text[i] != u'\n')
-            continue;
-        lines.emplace_back(text.substr(start, i - start));
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.emplace_back(text.substr(start));
-    return lines;
-}
-
 // A decimal integer read without the locale; nothing else on the line.
 int ReadLanguageCount(const Text& line) {
     std::string ascii;
@@ -77,10 +60,7 @@ void LoadTable(const Text& fileName) {
     if (!Platform::FileExists(fileName))
         throw ETableError("Cannot find translation file:" + Platform::TextToUtf8(fileName));
     const std::string content = ReadWholeFile(fileName);
-    std::string_view bytes = content;
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    const std::vector<Text> lines = SplitLines(Platform::Utf8ToText(bytes));
+    const std::vector<Text> lines = Platform::DocumentLines(content);
 
     const int count = ReadLanguageCount(LineAt(lines, 0));
     if (count <= 0)

@@ -6,7 +6,7 @@
 
 #include "core/CheckMarks.h"
 #include "core/FileInfo.h"
-#include "core/FileListing.h"
+#include "core/ResultRows.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 
+#include "core/FolderPaths.h"
 #include "core/ScanSettings.h"
 #include "platform/FileSystem.h"
 #include "translation/Translation.h"

@@ -117,7 +117,7 @@ void TMainForm::btnScanClick() {
 
 void TMainForm::btnStopClick() {
     if (FRemoving) {
-        FEngine->FStopRequested = true;
+        FEngine->StopToken().Request();
         SetStatus(TranslateText(u"Stopping..."));
         return;
     }

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "core/ResultRows.h"
 #include "translation/Translation.h"
 #include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
@@ -147,12 +148,10 @@ void TMainForm::TranslateUI() {
     btnStop->setText(Tr(u"Stop"));
     lblStatus->setText(Tr(u"Ready"));
 
-    const TextView fileColumns[] = {u"Group", u"File name", u"Directory", u"File size (MB)"};
-    for (int i = 0; i < 4; ++i)
-        FilesList().SetColumnCaption(i, TranslateText(fileColumns[i]));
-    const TextView dirColumns[] = {u"Group", u"Directory", u"Size"};
-    for (int i = 0; i < 3; ++i)
-        DirsList().SetColumnCaption(i, TranslateText(dirColumns[i]));
+    for (std::size_t i = 0; i < FileColumnCaptions.size(); ++i)
+        FilesList().SetColumnCaption(static_cast<int>(i), TranslateText(FileColumnCaptions[i]));
+    for (std::size_t i = 0; i < DirColumnCaptions.size(); ++i)
+        DirsList().SetColumnCaption(static_cast<int>(i), TranslateText(DirColumnCaptions[i]));
 
     lblFilter->setText(Tr(u"Filter by path:"));
     // The keys of the rows are the result views' own; the menu only names them.

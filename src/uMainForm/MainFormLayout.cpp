@@ -57,9 +57,9 @@ QMenu* MakeSubmenu(QMenu* parent, const char* name) {
     return menu;
 }
 
-TWholeNumberSpin* MakeSpin(const char* name, int minimum, int maximum) {
+TWholeNumberSpin* MakeSpin(const char* name, const TNumberSetting& setting) {
     auto* spin = Make<TWholeNumberSpin>(name);
-    spin->setRange(minimum, maximum);
+    spin->setRange(static_cast<int>(setting.Minimum), static_cast<int>(setting.Maximum));
     spin->setFixedWidth(133);
     return spin;
 }
@@ -125,7 +125,7 @@ void TMainForm::CreateSettingsPanel() {
     edMasks = Make<QLineEdit>("edMasks");
     edMasks->setFixedWidth(133);
     Label3 = Make<QLabel>("Label3");
-    seMinSizeMB = MakeSpin("seMinSizeMB", 0, 1048576);
+    seMinSizeMB = MakeSpin("seMinSizeMB", MinSizeMBSetting);
     chkParallelHash = Make<QCheckBox>("chkParallelHash");
     masksAndSize->addWidget(Label2);
     masksAndSize->addWidget(edMasks);
@@ -140,9 +140,9 @@ void TMainForm::CreateSettingsPanel() {
     auto* groupLimits = new QVBoxLayout;
     groupLimits->setSpacing(2);
     Label4 = Make<QLabel>("Label4");
-    seMaxGroups = MakeSpin("seMaxGroups", 0, 1000000);
+    seMaxGroups = MakeSpin("seMaxGroups", MaxGroupsSetting);
     Label5 = Make<QLabel>("Label5");
-    seMinGroupSize = MakeSpin("seMinGroupSize", 2, 1000);
+    seMinGroupSize = MakeSpin("seMinGroupSize", MinGroupSizeSetting);
     groupLimits->addWidget(Label4);
     groupLimits->addWidget(seMaxGroups);
     groupLimits->addSpacing(8);

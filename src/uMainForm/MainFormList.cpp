@@ -114,7 +114,7 @@ QString TMainForm::SummaryText() {
     TResultModel& list = ActiveList();
     list.Publish();
     const std::size_t found =
-        &list == FFilesList.get() ? FEngine->FFileGroupsFound : FEngine->FDirGroupsFound;
+        &list == FFilesList.get() ? FEngine->FileGroupsFound() : FEngine->DirGroupsFound();
     return Q(
         ::SummaryText(SummarizeList(list, found), CurrentLanguageDirection() == Qt::RightToLeft));
 }

@@ -80,10 +80,10 @@ TRemovalChoice TMainForm::AskUnverified(const TRemovalCheck& check) {
 
 bool TMainForm::RunRemovalCheck(TRemovalCheck& check) {
     FRemoving = true;
-    FEngine->FStopRequested = false;
+    FEngine->StopToken().Reset();
     SetBusy(true);
     // A stop that came after the last item still cancels: the user asked before anything went.
-    const bool checked = check.Run(*this, FEngine->FStopRequested) && !FEngine->StopRequested();
+    const bool checked = check.Run(*this, FEngine->StopToken()) && !FEngine->StopRequested();
     SetProgressPosition(0);
     SetBusy(false);
     FRemoving = false;
@@ -107,7 +107,7 @@ void TMainForm::btnDeleteSelectedClick() {
     TResultModel& list = files ? *FFilesList : *FDirsList;
 
     TRemovalCheck check(list, files ? TItemPath::ipFileRecord : TItemPath::ipFirstSubItem,
-                        FEngine->FListedCompareMode, &CurrentReference());
+                        FEngine->ListedCompareMode(), &CurrentReference());
     if (check.Items().empty()) {
         FShowMessage(Tr(texts.NothingChecked));
         return;
@@ -140,7 +140,7 @@ void TMainForm::btnLinkCheckedClick() {
     if (FEngine->Scanning() || FRemoving)
         return;
     // Only a group found by content holds copies that one file can stand for.
-    if (PageControl1->currentWidget() != tsFiles || FEngine->FListedCompareMode != cmContent) {
+    if (PageControl1->currentWidget() != tsFiles || FEngine->ListedCompareMode() != cmContent) {
         FShowMessage(
             Tr(u"Only files of the File Clones list found by content can be replaced "
                u"with hard links."));

@@ -21,9 +21,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "core/ReferenceFolders.h"
-#include "platform/Shell.h"
 #include "core/DigestCache.h"
+#include "core/ReferenceFolders.h"
+#include "core/ResultRows.h"
+#include "platform/Shell.h"
 #include "uMainForm/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
 #include "uMainForm/QtText.h"
@@ -33,10 +34,9 @@
 TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     : QMainWindow(parent),
       FLanguageStore(languageStore),
-      FFilesList(std::make_unique<TResultModel>(
-          std::vector<Text>{u"Group", u"File name", u"Directory", u"File size (MB)"},
-          TItemPath::ipFileRecord)),
-      FDirsList(std::make_unique<TResultModel>(std::vector<Text>{u"Group", u"Directory", u"Size"},
+      FFilesList(std::make_unique<TResultModel>(ColumnCaptions(FileColumnCaptions),
+                                                TItemPath::ipFileRecord)),
+      FDirsList(std::make_unique<TResultModel>(ColumnCaptions(DirColumnCaptions),
                                                TItemPath::ipFirstSubItem)) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowIcon(ProgramIcon());
@@ -75,7 +75,7 @@ TMainForm::TMainForm(TLanguageStore* languageStore, QWidget* parent)
     SetTabOrder();
 
     FEngine = std::make_unique<TScanEngine>(*this, *FFilesList, *FDirsList);
-    FEngine->FDigestCachePath = CacheFilePath();
+    FEngine->SetDigestCachePath(CacheFilePath());
     ConnectCommands();
     CreateListCommands();
     CreateKeepCommands();
@@ -169,17 +169,17 @@ void TMainForm::ConnectCommands() {
 
 void TMainForm::FormCreate() {
     setWindowTitle(ApplicationTitle + QLatin1Char(' ') + VersionText);
-    FEngine->FStopRequested = false;
+    FEngine->StopToken().Reset();
     FLastAddFolderParent.clear();
 
     rgCompareItem[cmContent]->setChecked(true);
     chkFileDuplicates->setChecked(true);
     chkDirDuplicates->setChecked(false);
     edMasks->setText(QStringLiteral("*.*"));
-    seMinSizeMB->setValue(1);
+    seMinSizeMB->setValue(static_cast<int>(MinSizeMBSetting.Default));
     chkParallelHash->setChecked(true);
-    seMaxGroups->setValue(100);
-    seMinGroupSize->setValue(2);
+    seMaxGroups->setValue(static_cast<int>(MaxGroupsSetting.Default));
+    seMinGroupSize->setValue(static_cast<int>(MinGroupSizeSetting.Default));
     PageControl1->setCurrentIndex(0);
     FileClones1->setChecked(true);
     FolderClones1->setChecked(false);
@@ -214,7 +214,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     // The same for the check before a removal, which moves nothing once stopped.
     if (FRemoving) {
         FCloseAfterScan = true;
-        FEngine->FStopRequested = true;
+        FEngine->StopToken().Request();
         event->ignore();
         return;
     }

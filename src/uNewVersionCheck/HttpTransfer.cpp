@@ -29,16 +29,6 @@ QString AnswerFailure(QNetworkReply& reply) {
              reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
 }
 
-// A translation whose placeholders do not fit gives the English text: the failure is still
-// told.
-QString Translated(TextView pattern, std::initializer_list<TFormatArg> args) {
-    try {
-        return Q(TranslateFormat(pattern, args));
-    } catch (const EFormatError&) {
-        return Q(FormatText(pattern, args));
-    }
-}
-
 QNetworkRequest UpdateRequest(const QUrl& url) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, UpdateUserAgent);
@@ -191,8 +181,8 @@ QString DownloadToFile(const TDownloadRequest& download) {
         failure = AnswerFailure(*reply);
     const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
     if (failure.isEmpty() && announced.isValid() && announced.toLongLong() != received)
-        failure = Translated(u"The download is incomplete: %d of %d bytes arrived.",
-                             {received, announced.toLongLong()});
+        failure = Q(TranslateFormat(u"The download is incomplete: %d of %d bytes arrived.",
+                                    {received, announced.toLongLong()}));
     if (!file.flush() && failure.isEmpty())
         failure = QStringLiteral("Cannot write %1: %2").arg(download.FilePath, file.errorString());
     file.close();

@@ -35,29 +35,10 @@ Text ShownVersion(TextView latest) {
 
 }  // namespace
 
-std::vector<Text> DocumentLines(std::string_view utf8) {
-    if (utf8.starts_with("\xEF\xBB\xBF"))
-        utf8.remove_prefix(3);
-    const Text text = Platform::Utf8ToText(utf8);
-    std::vector<Text> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of(u"\r\n", start);
-        if (end == Text::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start =
-            end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
-    }
-    return lines;
-}
-
 TVersionDecision DecideNewVersion(std::string_view versionDocument, std::string_view changeLog,
                                   int runningVersion) {
     try {
-        const std::vector<Text> versionLines = DocumentLines(versionDocument);
+        const std::vector<Text> versionLines = Platform::DocumentLines(versionDocument);
         if (versionLines.empty())
             return {};
         const Text& firstLine = versionLines.front();
@@ -92,7 +73,7 @@ TVersionDecision DecideNewVersion(std::string_view versionDocument, std::string_
         message += LineBreak;
         message += TranslateText(u"What's new:");
         message += LineBreak;
-        for (const Text& line : DocumentLines(changeLog)) {
+        for (const Text& line : Platform::DocumentLines(changeLog)) {
             // Only lines of length zero go; a line of spaces is kept.
             if (line.empty())
                 continue;

@@ -18,10 +18,6 @@ struct TVersionDecision {
     Text NewVersionMessage;    // the announcement, a blank line, "What's new:" and the changes
 };
 
-// Lines of a UTF-8 document: CR LF, LF and CR each end a line; a last terminator opens no
-// extra line; a leading byte-order mark is dropped.
-std::vector<Text> DocumentLines(std::string_view utf8);
-
 // Decides from the two documents as fetched. Every problem (an empty version document, a
 // first line without "/" or with a part that is not a decimal integer, a translation whose
 // placeholders do not fit) gives the empty decision: no dialog.

@@ -61,10 +61,10 @@ protected:
     int Run(const TTrashOptions& options, const std::string& answers = "") {
         std::istringstream in(answers);
         TTrashContext context{
-            Host,       Engine.FStopRequested,
+            Host,       Engine.StopToken(),
             in,         false,
             Out.File(), [this](const std::vector<Text>& paths) { return Trash(paths); }};
-        return TrashCheckedFiles(Files, Engine.FListedCompareMode, options, context);
+        return TrashCheckedFiles(Files, Engine.ListedCompareMode(), options, context);
     }
 
     // Moves into the tree's "trash" folder, except what it is told to refuse.
@@ -202,7 +202,7 @@ TEST_F(CliTrash, NothingCheckedAndAStopMoveNothing) {
     Scan(cmContent);
     Host.OnKeep = [&](TTestHost& host) {
         if (host.LastStatus() == u"Checking items before removal (10/30)...")
-            Engine.FStopRequested = true;
+            Engine.StopToken().Request();
     };
     EXPECT_EQ(Run({.Requested = true, .Yes = true}), 130);
     EXPECT_EQ(Host.LastStatus(), u"Removal check stopped. Nothing was moved.");

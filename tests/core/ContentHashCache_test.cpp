@@ -47,14 +47,14 @@ protected:
         Host.Settings.Folders = {Tree.FolderText("t")};
         Host.Settings.MinSizeMB = 0;
         Host.Settings.MaxGroups = 0;
-        Engine.FDigestCachePath = CachePath;
+        Engine.SetDigestCachePath(CachePath);
     }
 
     // The File Clones list of a full scan, with the cache or without it.
     std::string ScanList(bool withCache) {
-        Engine.FDigestCachePath = withCache ? CachePath : Text();
+        Engine.SetDigestCachePath(withCache ? CachePath : Text());
         EXPECT_EQ(Engine.Scan(), TScanOutcome::soDone);
-        Engine.FDigestCachePath = CachePath;
+        Engine.SetDigestCachePath(CachePath);
         return Dump(Files);
     }
 
@@ -87,14 +87,14 @@ TEST_F(HashCache, ScansAfterEditsOfATenthEachGiveTheGroupsOfAScanWithoutIt) {
     LetTheTreeSettle();
 
     const std::string first = ScanList(true);
-    EXPECT_EQ(Engine.FDigestsFromCache, 0u);
+    EXPECT_EQ(Engine.DigestsFromCache(), 0u);
     EXPECT_EQ(CachedEntries(), static_cast<std::size_t>(N));
     EXPECT_NE(first.find("group 1 "), std::string::npos);
     for (const bool parallel : {false, true}) {
         SCOPED_TRACE(parallel);
         Host.Settings.ParallelHash = parallel;
         EXPECT_EQ(ScanList(true), first);
-        EXPECT_EQ(Engine.FDigestsFromCache, static_cast<std::size_t>(N));  // nothing read
+        EXPECT_EQ(Engine.DigestsFromCache(), static_cast<std::size_t>(N));  // nothing read
     }
     EXPECT_EQ(ScanList(false), first);
 
@@ -123,8 +123,8 @@ TEST_F(HashCache, ScansAfterEditsOfATenthEachGiveTheGroupsOfAScanWithoutIt) {
     EXPECT_EQ(cached, reference);
     // The hundred untouched files at least came from the cache; the changed, touched and
     // replaced ones did not (a rename may count either way: it moves the change time).
-    EXPECT_GE(Engine.FDigestsFromCache, 100u);
-    EXPECT_LE(Engine.FDigestsFromCache, 120u);
+    EXPECT_GE(Engine.DigestsFromCache(), 100u);
+    EXPECT_LE(Engine.DigestsFromCache(), 120u);
     EXPECT_EQ(ScanList(true), reference);
 }
 
@@ -134,7 +134,7 @@ TEST_F(HashCache, WithoutAPathNothingIsReadOrWritten) {
     Tree.File("cache/twinseek/sha1-cache.bin", "not a cache");
     LetTheTreeSettle();
     ScanList(false);
-    EXPECT_EQ(Engine.FDigestsFromCache, 0u);
+    EXPECT_EQ(Engine.DigestsFromCache(), 0u);
     EXPECT_EQ(ReadWholeFile(Tree.Path("cache/twinseek/sha1-cache.bin")), "not a cache");
     // With it, the junk is replaced without a word.
     ScanList(true);
@@ -149,16 +149,17 @@ TEST_F(HashCache, AStoppedPhaseWritesWhatItHashed) {
     LetTheTreeSettle();
     Host.Settings.ParallelHash = false;
     Host.Settings.Folders = {Tree.FolderText("t")};
-    CollectFiles(Engine);
+    CollectFiles(Host, Stop, State);
     const int keepsBefore = Host.KeepCalls;
     Host.OnKeep = [&](TTestHost& host) {
         // The first call is before any file; the second follows the first file.
         if (host.KeepCalls == keepsBefore + 2)
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
-    ComputeAllHashes(Engine);
+    TDigestCacheUse cache{.Path = CachePath};
+    ComputeAllHashes(Host, Stop, State.Files, 0, &cache);
     std::size_t hashed = 0;
-    for (const auto& f : Engine.FFiles)
+    for (const auto& f : State.Files)
         hashed += f->HasContentHash();
     EXPECT_EQ(hashed, 1u);
     EXPECT_EQ(CachedEntries(), 1u);
@@ -210,12 +211,12 @@ TEST_F(HashCache, AWrongDigestFromTheCacheNeverLetsARemovalThrough) {
     }
     lie.Save(CachePath);
     ScanList(true);
-    EXPECT_EQ(Engine.FDigestsFromCache, 2u);
+    EXPECT_EQ(Engine.DigestsFromCache(), 2u);
     ASSERT_EQ(Files.ItemCount(), 2);  // the lie made a group
     ASSERT_TRUE(Files.ItemAt(1).Checked);
 
     TRemovalCheck check(Files, TItemPath::ipFileRecord, cmContent);
-    std::atomic<bool> stop{false};
+    TStopToken stop;
     ASSERT_TRUE(check.Run(Host, stop));
     ASSERT_EQ(check.Items().size(), 1u);
     EXPECT_FALSE(check.Items()[0].Verified());

@@ -12,7 +12,6 @@
 #include "core/ContentHash.h"
 #include "core/FileGrouping.h"
 #include "core/FolderWalk.h"
-#include "core/ScanEngine.h"
 #include "platform/FileSystem.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
@@ -77,20 +76,22 @@ class ComputeAllHashes_ : public ::testing::Test {
 protected:
     TTempTree Tree;
     TTestHost Host;
-    TMemoryResultList Files, Dirs;
-    TScanEngine Engine{Host, Files, Dirs};
+    TMemoryResultList Files;
+    TStopToken Stop;
+    TScanState State;
+    TCompareMode ListedMode = cmContent;
 
     ComputeAllHashes_() { Host.Settings.MinSizeMB = 0; }
 
     void Collect(std::string_view folder) {
         Host.Settings.Folders = {Tree.FolderText(folder)};
-        CollectFiles(Engine);
+        CollectFiles(Host, Stop, State);
         Host.Statuses.clear();
         Host.Events.clear();
         Host.KeepCalls = 0;
     }
     const TFileInfo& File(std::string_view rel) {
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             if (f->FullPath == Tree.TextPath(rel))
                 return *f;
         throw std::runtime_error("not collected");
@@ -98,7 +99,7 @@ protected:
 };
 
 TEST_F(ComputeAllHashes_, NothingCollectedChangesNothing) {
-    ComputeAllHashes(Engine);
+    ComputeAllHashes(Host, Stop, State.Files);
     EXPECT_TRUE(Host.Statuses.empty());
     EXPECT_TRUE(Host.Events.empty());
 }
@@ -110,10 +111,10 @@ TEST_F(ComputeAllHashes_, OnlyFilesThatShareTheirSizeAreHashed) {
     Collect("h");
     for (bool parallel : {false, true}) {
         SCOPED_TRACE(parallel);
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             f->ClearContentHash();
         Host.Settings.ParallelHash = parallel;
-        ComputeAllHashes(Engine);
+        ComputeAllHashes(Host, Stop, State.Files);
         EXPECT_EQ(U8(File("h/a5").ContentHash()), "8cb2237d0679ca88db6464eac60da96345513964");
         EXPECT_EQ(File("h/a5").ContentHash(), File("h/b5").ContentHash());
         EXPECT_TRUE(File("h/c3").ContentHash().empty());
@@ -125,10 +126,10 @@ TEST_F(ComputeAllHashes_, AllSizesDistinctOpensNothing) {
     Tree.File("d/a", "1");
     Tree.File("d/b", "22");
     Collect("d");
-    ComputeAllHashes(Engine);
+    ComputeAllHashes(Host, Stop, State.Files);
     EXPECT_EQ(Host.Statuses, (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)..."}));
     EXPECT_EQ(Host.ProgressPosition, 0);
-    for (const auto& f : Engine.FFiles)
+    for (const auto& f : State.Files)
         EXPECT_FALSE(f->HasContentHash());
 }
 
@@ -137,7 +138,7 @@ TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
         Tree.File("s/f" + std::to_string(100 + i), "same size " + std::to_string(10 + i));
     Collect("s");
     Host.Settings.ParallelHash = false;
-    ComputeAllHashes(Engine);
+    ComputeAllHashes(Host, Stop, State.Files);
     EXPECT_EQ(Host.StatusesStartingWith(u"Computing SHA-1 hashes (size filtered)... "),
               (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)... 1 / 25",
                                  u"Computing SHA-1 hashes (size filtered)... 11 / 25",
@@ -154,18 +155,18 @@ TEST_F(ComputeAllHashes_, WorkerCountsGiveTheSameDigests) {
         Tree.File("w/f" + std::to_string(i), std::string(100, static_cast<char>('a' + i % 3)));
     Collect("w");
     Host.Settings.ParallelHash = false;
-    ComputeAllHashes(Engine);
+    ComputeAllHashes(Host, Stop, State.Files);
     std::vector<Text> sequential;
-    for (const auto& f : Engine.FFiles)
+    for (const auto& f : State.Files)
         sequential.push_back(f->ContentHash());
     for (unsigned workers : {1u, 2u, 16u, 64u}) {  // more workers than files too
         SCOPED_TRACE(workers);
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             f->ClearContentHash();
         Host.Settings.ParallelHash = true;
-        ComputeAllHashes(Engine, workers);
+        ComputeAllHashes(Host, Stop, State.Files, workers);
         std::vector<Text> parallel;
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             parallel.push_back(f->ContentHash());
         EXPECT_EQ(parallel, sequential);
     }
@@ -181,7 +182,7 @@ TEST_F(ComputeAllHashes_, FilesThatVanishOrTurnIntoFoldersGetNoDigest) {
     Tree.Folder("v/c");
     for (bool parallel : {false, true}) {
         Host.Settings.ParallelHash = parallel;
-        ComputeAllHashes(Engine);
+        ComputeAllHashes(Host, Stop, State.Files);
         EXPECT_TRUE(File("v/a").HasContentHash());
         EXPECT_FALSE(File("v/b").HasContentHash());
         EXPECT_FALSE(File("v/c").HasContentHash());
@@ -216,18 +217,18 @@ TEST_F(ComputeAllHashes_, AFileSwappedAfterTheWalkGetsNoDigest) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
-        Engine.ClearResults();
+        State.Clear();
         Tree.Remove("s");
         for (const char* rel : {"s/a", "s/b", "s/c"})
             Tree.File(rel, "same-bytes");
         Collect("s");
         c.Swap(Tree);
         Host.Settings.ParallelHash = false;
-        ComputeAllHashes(Engine);
+        ComputeAllHashes(Host, Stop, State.Files);
         EXPECT_FALSE(File("s/a").HasContentHash());
         EXPECT_TRUE(File("s/b").HasContentHash());
         EXPECT_EQ(File("s/b").ContentHash(), File("s/c").ContentHash());
-        FindFileDuplicates(Engine);
+        FindFileDuplicates(Host, Stop, State.Files, Files, ListedMode);
         std::vector<const TFileInfo*> grouped;
         for (int i = 0; i < Files.ItemCount(); ++i)
             grouped.push_back(Files.ItemAt(i).Data);
@@ -245,12 +246,12 @@ TEST_F(ComputeAllHashes_, AnUnreadableFileGetsNoDigestAndThePhaseCompletes) {
         TTestHost host;
         host.Settings.Folders = {folder};
         host.Settings.MinSizeMB = 0;
-        TMemoryResultList files, dirs;
-        TScanEngine engine(host, files, dirs);
-        CollectFiles(engine);
-        ComputeAllHashes(engine);
+        TStopToken stop;
+        TScanState state;
+        CollectFiles(host, stop, state);
+        ComputeAllHashes(host, stop, state.Files);
         int hashed = 0;
-        for (const auto& f : engine.FFiles)
+        for (const auto& f : state.Files)
             hashed += f->HasContentHash();
         const bool reachedEnd =
             host.LastStatus() == u"Computing SHA-1 hashes (size filtered)... 3 / 3";
@@ -267,13 +268,13 @@ TEST_F(ComputeAllHashes_, StopInParallelModeShowsTheStoppingTextAndWaitsForWorke
     // The first call is the phase's opening text; the second is the first poll of the workers.
     Host.OnKeep = [&](TTestHost& h) {
         if (h.KeepCalls == 2)
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
-    ComputeAllHashes(Engine, 2);
+    ComputeAllHashes(Host, Stop, State.Files, 2);
     const auto stopping = Host.StatusesStartingWith(u"Stopping SHA-1 hashing... ");
     ASSERT_FALSE(stopping.empty());
     int hashed = 0;
-    for (const auto& f : Engine.FFiles)
+    for (const auto& f : State.Files)
         hashed += f->HasContentHash();
     EXPECT_LT(hashed, 30);
     // The bar's last position before going back to 0 is the number of digests: a file left
@@ -313,7 +314,7 @@ protected:
     }
     int Digests() const {
         int n = 0;
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             n += f->HasContentHash();
         return n;
     }
@@ -331,7 +332,7 @@ private:
 TEST_F(ComputeAllHashes_LargeFiles, StopInsideALargeFileInBothModes) {
     for (const bool parallel : {false, true}) {
         SCOPED_TRACE(parallel ? "parallel" : "sequential");
-        Engine.FStopRequested = false;
+        Stop.Reset();
         Host.Settings.ParallelHash = parallel;
         Host.KeepCalls = 0;
         Host.Events.clear();
@@ -340,11 +341,11 @@ TEST_F(ComputeAllHashes_LargeFiles, StopInsideALargeFileInBothModes) {
         Host.OnKeep = [&](TTestHost& h) {
             keeps.push_back(TClock::now());
             if (h.KeepCalls == 5) {
-                Engine.FStopRequested = true;
+                Stop.Request();
                 stopAt = TClock::now();
             }
         };
-        ComputeAllHashes(Engine, 2);
+        ComputeAllHashes(Host, Stop, State.Files, 2);
         const TClock::time_point returned = TClock::now();
         ASSERT_GE(keeps.size(), 5u);
         EXPECT_LT(Seconds(returned - stopAt), 5.0);
@@ -371,10 +372,10 @@ TEST_F(ComputeAllHashes_LargeFiles, AnErrorOnTheUserInterfaceThreadEndsThePhaseA
                 throw std::runtime_error("user-interface failure");
         };
         const TClock::time_point start = TClock::now();
-        EXPECT_THROW(ComputeAllHashes(Engine, 2), std::runtime_error);
+        EXPECT_THROW(ComputeAllHashes(Host, Stop, State.Files, 2), std::runtime_error);
         EXPECT_LT(Seconds(TClock::now() - start), 5.0);
         EXPECT_EQ(Digests(), 0);
-        EXPECT_FALSE(Engine.StopRequested());  // the user's flag is left alone
+        EXPECT_FALSE(Stop.Requested());  // the user's flag is left alone
     }
 }
 

@@ -7,8 +7,9 @@
 #include <limits>
 #include <stdexcept>
 
-#include "core/DirectoryClones.h"
-#include "core/ScanEngine.h"
+#include "core/DirGrouping.h"
+#include "core/DirSignatures.h"
+#include "core/DirectoryDuplicates.h"
 #include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
@@ -156,7 +157,7 @@ protected:
 
 TEST_F(DirGrouping, ThreeIdenticalTrees) {
     ThreeTrees();
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Listed(), (std::vector<Strings>{{"Group 1 (0.00 MB)", "R/A", "R/b", "R/C"},
                                               {"Group 2 (0.00 MB)", "R/A/S", "R/b/S", "R/C/S"}}));
     ASSERT_EQ(Dirs.ItemCount(), 6);
@@ -181,8 +182,8 @@ TEST_F(DirGrouping, ThreeIdenticalTrees) {
 TEST_F(DirGrouping, TotalsAndTheirOrder) {
     ThreeTrees();
     TDirSignatures signatures;
-    ASSERT_TRUE(ComputeDirSignatures(Engine, signatures));
-    const std::vector<TDirGroupRec> groups = GroupDirectories(Engine, signatures, 2);
+    ASSERT_TRUE(ComputeDirSignatures(Host, Stop, signatures));
+    const std::vector<TDirGroupRec> groups = GroupDirectories(signatures, 2, Stop);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].TotalSize, 450);
     EXPECT_EQ(groups[1].TotalSize, 150);
@@ -201,10 +202,10 @@ TEST_F(DirGrouping, MinimumGroupSizeAndMaximumGroups) {
         SCOPED_TRACE(testing::Message() << c.MinGroupSize << " " << c.MaxGroups);
         Host.Settings.MinGroupSize = c.MinGroupSize;
         Host.Settings.MaxGroups = c.MaxGroups;
-        FindDirectoryDuplicates(Engine);
+        const std::size_t found = FindDirectoryDuplicates(Host, Stop, Dirs);
         const auto listed = Listed();
         ASSERT_EQ(listed.size(), c.Groups);
-        EXPECT_EQ(Engine.FDirGroupsFound, c.Found);
+        EXPECT_EQ(found, c.Found);
         if (!listed.empty()) {
             EXPECT_EQ(listed[0][1], "R/A");  // the largest total first
         }
@@ -218,7 +219,7 @@ TEST_F(DirGrouping, TotalsSaturateInsteadOfOverflowing) {
     TDirSignatures signatures;
     signatures.Buckets = {{u"/r/s1", u"/r/s2"}, {u"/r/h1", u"/r/h2"}};
     signatures.Sizes = {{u"/r/s1", 5}, {u"/r/s2", 5}, {u"/r/h1", max - 1}, {u"/r/h2", max / 2}};
-    const std::vector<TDirGroupRec> groups = GroupDirectories(Engine, signatures, 2);
+    const std::vector<TDirGroupRec> groups = GroupDirectories(signatures, 2, Stop);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].Dirs, (std::vector<Text>{u"/r/h1", u"/r/h2"}));
     EXPECT_EQ(groups[0].TotalSize, max);
@@ -234,7 +235,7 @@ TEST_F(DirGrouping, AncestorRuleAndTies) {
         {u"/r/b2", u"/r/A1"},
     };
     signatures.Sizes = {{u"/r/c", 7}, {u"/r/a", 7}, {u"/r/B", 1}, {u"/r/b2", 1}};
-    const std::vector<TDirGroupRec> groups = GroupDirectories(Engine, signatures, 2);
+    const std::vector<TDirGroupRec> groups = GroupDirectories(signatures, 2, Stop);
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[0].Dirs, (std::vector<Text>{u"/r/a", u"/r/c"}));
     EXPECT_EQ(groups[0].TotalSize, 14);
@@ -336,8 +337,8 @@ TEST_F(DirGrouping, NoFalseFolderClones) {
                         tree.Remove(rel);
             };
             TMemoryResultList files, dirs{{u"Group", u"Directory", u"Size"}};
-            TScanEngine engine(host, files, dirs);
-            FindDirectoryDuplicates(engine);
+            TStopToken stop;
+            FindDirectoryDuplicates(host, stop, dirs);
             std::ofstream listed(out, std::ios::binary);
             listed << GroupsText(ListedIn(dirs, tree));
             return listed.good() ? 0 : 1;
@@ -362,7 +363,7 @@ TEST_F(DirGrouping, SecondPathToACollectedDirectoryIsNoContent) {
     const int result = RunWithBindMount(source, target, [&] {
         if (ReadWholeFile(target + "/f").size() != 30)
             return 2;  // the mount is not there
-        FindDirectoryDuplicates(Engine);
+        FindDirectoryDuplicates(Host, Stop, Dirs);
         std::ofstream listed(out, std::ios::binary);
         listed << GroupsText(Listed());
         return listed.good() ? 0 : 1;
@@ -383,7 +384,7 @@ TEST_F(DirGrouping, DirectoryNeverGroupedWithItself) {
     Tree.Link("R/L", "A");
     SetFolders({"R", "R/A"});
 #endif
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Listed(), (std::vector<Strings>{{"Group 1 (0.00 MB)", "R/A", "R/B"}}));
 }
 
@@ -408,7 +409,7 @@ protected:
 };
 
 TEST_F(TwelveGroups, StatusEveryFifthGroup) {
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     ASSERT_EQ(Dirs.GroupCount(), 12);
     EXPECT_EQ(Listed()[0][1], "R/g12/one");
     EXPECT_EQ(Listed()[11][1], "R/g1/one");
@@ -423,9 +424,9 @@ TEST_F(TwelveGroups, StatusEveryFifthGroup) {
 TEST_F(TwelveGroups, StopDuringGroupingListsNothing) {
     Host.OnKeep = [&](TTestHost& h) {
         if (h.LastStatus() == u"Grouping duplicate directories...")
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Dirs.GroupCount(), 0);
     EXPECT_EQ(Dirs.ItemCount(), 0);
     EXPECT_EQ(U8(Host.LastStatus()), "Directory scan cancelled.");
@@ -436,9 +437,9 @@ TEST_F(TwelveGroups, StopDuringGroupingListsNothing) {
 TEST_F(TwelveGroups, StopDuringListingKeepsWholeGroups) {
     Host.OnKeep = [&](TTestHost& h) {
         if (h.LastStatus() == u"Listing directory groups (5/12)...")
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Dirs.GroupCount(), 5);
     EXPECT_EQ(Dirs.ItemCount(), 10);
     EXPECT_EQ(U8(Host.LastStatus()), "Directory scan cancelled.");
@@ -461,8 +462,7 @@ public:
 
 TEST_F(TwelveGroups, ErrorWhileListingEndsTheUpdatesAndPassesOn) {
     TFailingList failing{{u"Group", u"Directory", u"Size"}};
-    TScanEngine engine{Host, Files, failing};
-    EXPECT_THROW(FindDirectoryDuplicates(engine), std::runtime_error);
+    EXPECT_THROW(FindDirectoryDuplicates(Host, Stop, failing), std::runtime_error);
     EXPECT_EQ(failing.ItemCount(), 2);  // what was listed stays
     EXPECT_EQ(failing.UpdateDepth(), 0);
     EXPECT_TRUE(failing.GroupView());

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 
-#include "core/DirectoryClones.h"
-#include "core/ScanEngine.h"
+#include "core/DirGrouping.h"
+#include "core/DirSignatures.h"
+#include "core/DirectoryDuplicates.h"
 #include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
@@ -35,7 +36,7 @@ protected:
 
     bool Compute() {
         Result = TDirSignatures();
-        return ComputeDirSignatures(Engine, Result);
+        return ComputeDirSignatures(Host, Stop, Result);
     }
 
     std::string Sig(std::string_view rel) const { return SigIn(Result, Tree.TextPath(rel)); }
@@ -211,7 +212,7 @@ TEST_F(DirSignatures, FoldersOfTheListThatDoNotExist) {
     Dirs.AddItem(old);
     Host.Statuses.clear();
     SetFolders({"missing"});
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Dirs.ItemCount(), 0);
     EXPECT_EQ(Dirs.GroupCount(), 0);
     EXPECT_EQ(Dirs.UpdateDepth(), 0);
@@ -267,10 +268,9 @@ TEST_F(DirSignatures, UnreadableDirectoryIsIncompleteUpToTheTop) {
     const int wrong = RunWhereDenied([&] {
         TTestHost host;
         host.Settings.Folders = {folder};
-        TMemoryResultList files, dirs;
-        TScanEngine engine(host, files, dirs);
+        TStopToken stop;
         TDirSignatures sigs;
-        if (!ComputeDirSignatures(engine, sigs))
+        if (!ComputeDirSignatures(host, stop, sigs))
             return -2;
         int wrong = 0;
         for (std::size_t i = 0; i < expected.size(); ++i)
@@ -362,9 +362,9 @@ TEST_F(DirSignatures, StopDuringCollecting) {
     SetFolders({"a", "b"});
     Host.OnKeep = [&](TTestHost& h) {
         if (h.Marquee)
-            Engine.FStopRequested = true;  // while the first folder is listed
+            Stop.Request();  // while the first folder is listed
     };
-    FindDirectoryDuplicates(Engine);
+    FindDirectoryDuplicates(Host, Stop, Dirs);
     EXPECT_EQ(Statuses(u"Collecting").size(), 1u);
     EXPECT_EQ(U8(Host.LastStatus()), "Collecting directories: " + U8(Tree.FolderText("a")));
     EXPECT_TRUE(Statuses(u"Analyzing").empty());
@@ -383,18 +383,18 @@ TEST_F(DirSignatures, StopDuringAndAfterAnalysing) {
                  {u"Analyzing directories (25/25)...", 25}};
     for (const auto& c : cases) {
         SCOPED_TRACE(U8(c.StopAt));
-        Engine.FStopRequested = false;
+        Stop.Reset();
         Host.Statuses.clear();
         Host.OnKeep = [&](TTestHost& h) {
             if (h.LastStatus() == c.StopAt)
-                Engine.FStopRequested = true;
+                Stop.Request();
         };
         EXPECT_FALSE(Compute());
         EXPECT_EQ(Result.Sizes.size(), static_cast<std::size_t>(c.Position));
 
-        Engine.FStopRequested = false;
+        Stop.Reset();
         Host.Statuses.clear();
-        FindDirectoryDuplicates(Engine);
+        FindDirectoryDuplicates(Host, Stop, Dirs);
         // The status and the bar keep what the analysis showed.
         EXPECT_EQ(Host.LastStatus(), c.StopAt);
         EXPECT_EQ(Host.ProgressPosition, c.Position);

@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "core/FileGrouping.h"
-#include "core/FileListing.h"
-#include "core/ScanEngine.h"
+#include "core/ResultRows.h"
+#include "core/ScanState.h"
 #include "support/TestHost.h"
 
 namespace {
@@ -115,13 +115,14 @@ class FindFileDuplicates_ : public ::testing::Test {
 protected:
     TTestHost Host;
     TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs;
-    TScanEngine Engine{Host, Files, Dirs};
+    TStopToken Stop;
+    TScanState State;
+    TCompareMode ListedMode = cmContent;
 
     void AddGroups(int count) {
         for (int g = 0; g < count; ++g)
             for (int copy = 0; copy < 2; ++copy)
-                Engine.FFiles.push_back(std::make_unique<TFileInfo>(
+                State.Files.push_back(std::make_unique<TFileInfo>(
                     T("/d" + std::to_string(copy) + "/g" + std::to_string(g)), 1000 + count - g));
         Host.Settings.CompareIndex = cmName;
         Host.Settings.MaxGroups = 0;
@@ -130,7 +131,7 @@ protected:
 
 TEST_F(FindFileDuplicates_, ListsEveryGroupWithProgressEveryFifty) {
     AddGroups(120);
-    FindFileDuplicates(Engine);
+    std::size_t found = FindFileDuplicates(Host, Stop, State.Files, Files, ListedMode);
     EXPECT_EQ(Files.GroupCount(), 120);
     EXPECT_EQ(Files.ItemCount(), 240);
     EXPECT_EQ(Host.StatusesStartingWith(u"Listing file groups"),
@@ -142,19 +143,19 @@ TEST_F(FindFileDuplicates_, ListsEveryGroupWithProgressEveryFifty) {
     EXPECT_EQ(Files.UpdateDepth(), 0);
     EXPECT_TRUE(Files.Redraw());
     EXPECT_TRUE(Files.GroupView());
-    EXPECT_EQ(Engine.FFileGroupsFound, 120u);
+    EXPECT_EQ(found, 120u);
 
     // The maximum cuts the list, not the count of what was found.
     Host.Settings.MaxGroups = 100;
-    FindFileDuplicates(Engine);
+    found = FindFileDuplicates(Host, Stop, State.Files, Files, ListedMode);
     EXPECT_EQ(Files.GroupCount(), 100);
-    EXPECT_EQ(Engine.FFileGroupsFound, 120u);
+    EXPECT_EQ(found, 120u);
 }
 
 TEST_F(FindFileDuplicates_, StopAfterGroupFiftyKeepsFifty) {
     AddGroups(120);
-    Host.OnKeep = [&](TTestHost&) { Engine.FStopRequested = true; };
-    FindFileDuplicates(Engine);
+    Host.OnKeep = [&](TTestHost&) { Stop.Request(); };
+    FindFileDuplicates(Host, Stop, State.Files, Files, ListedMode);
     EXPECT_EQ(Files.GroupCount(), 50);
     EXPECT_EQ(Host.ProgressPosition, 50);
     EXPECT_TRUE(Host.StatusesStartingWith(u"Duplicate").empty());
@@ -163,7 +164,7 @@ TEST_F(FindFileDuplicates_, StopAfterGroupFiftyKeepsFifty) {
 TEST_F(FindFileDuplicates_, NoGroupsStillEmptiesTheListAndReports) {
     Files.AddGroup(9, u"old");
     Files.AddItem({u"9", {u"old"}, 9});
-    FindFileDuplicates(Engine);
+    FindFileDuplicates(Host, Stop, State.Files, Files, ListedMode);
     EXPECT_EQ(Files.ItemCount(), 0);
     EXPECT_EQ(Files.GroupCount(), 0);
     EXPECT_EQ(Host.ProgressMax, 1);

@@ -129,9 +129,9 @@ protected:
 
     // The collected paths relative to the tree, in FFiles order.
     std::vector<std::string> Collect() {
-        CollectFiles(Engine);
+        CollectFiles(Host, Stop, State);
         std::vector<std::string> paths;
-        for (const auto& f : Engine.FFiles)
+        for (const auto& f : State.Files)
             paths.push_back(ForwardSlashes(U8(f->FullPath).substr(Tree.Root().size() + 1)));
         return paths;
     }
@@ -172,7 +172,7 @@ TEST_F(FolderWalk, SizeThresholds) {
 
     Host.Settings.MinSizeMB = 1;
     EXPECT_EQ(Collect(), (Paths{"s/exact"}));
-    Engine.ClearResults();
+    State.Clear();
     Host.Settings.MinSizeMB = 0;  // no filter, but empty files never
     EXPECT_EQ(Collect(), (Paths{"s/below", "s/exact", "s/tiny"}));
 }
@@ -185,7 +185,7 @@ TEST_F(FolderWalk, ThresholdBeyondFourGigabytesIsSixtyFourBit) {
     Host.Settings.Folders = {Tree.FolderText("big")};
     Host.Settings.MinSizeMB = 5000;
     EXPECT_EQ(Collect(), (Paths{"big/at"}));
-    EXPECT_EQ(Engine.FFiles[0]->Size, 5242880000LL);
+    EXPECT_EQ(State.Files[0]->Size, 5242880000LL);
 }
 
 TEST_F(FolderWalk, MissingFolderIsSkippedSilently) {
@@ -238,7 +238,7 @@ TEST_F(FolderWalk, StopDuringAListingCollectsNothingOfIt) {
     int marquees = 0;
     Host.OnKeep = [&](TTestHost& h) {
         if (h.Marquee && ++marquees == 2)
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
     EXPECT_EQ(Collect(), (Paths{"a/1"}));
     EXPECT_EQ(U8(Host.LastStatus()), "Scanning cancelled. 1 files collected so far.");
@@ -294,9 +294,9 @@ TEST_F(FolderWalk, DotFilesAndNamesBeyondAscii) {
         SCOPED_TRACE(c.Why);
         Tree.File(std::string("h/") + c.Name, "twelve bytes");
         Host.Settings.Folders = {Tree.FolderText("h")};
-        Engine.ClearResults();
+        State.Clear();
         ASSERT_EQ(Collect(), Paths{std::string("h/") + c.Name});
-        EXPECT_EQ(Engine.FFiles[0]->Size, 12);
+        EXPECT_EQ(State.Files[0]->Size, 12);
         Tree.Remove("h");
     }
 }
@@ -320,11 +320,11 @@ TEST_F(FolderWalk, UnreadableFoldersAndFilesAreSkipped) {
         TTestHost host;
         host.Settings.Folders = {folder};
         host.Settings.MinSizeMB = 0;
-        TMemoryResultList files, dirs;
-        TScanEngine engine(host, files, dirs);
-        CollectFiles(engine);
+        TStopToken stop;
+        TScanState state;
+        CollectFiles(host, stop, state);
         // The unreadable file is still listed and measured; its content is not read here.
-        return static_cast<int>(engine.FFiles.size());
+        return static_cast<int>(state.Files.size());
     });
     EXPECT_EQ(collected, 2);  // open/a.txt and secret.txt; nothing below closed/
 }
@@ -454,7 +454,7 @@ TEST_F(FolderWalk, KernelFileSystemsAreNotEntered) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Why);
-        Engine.ClearResults();
+        State.Clear();
         Host.Settings.Folders = c.Folders;
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(Collect(), c.Expected);
@@ -475,7 +475,7 @@ TEST_F(FolderWalk, StopIsSeenWhileAListingIsBuilt) {
     int marqueeKeeps = 0;
     Host.OnKeep = [&](TTestHost& h) {
         if (h.Marquee && ++marqueeKeeps == 3)
-            Engine.FStopRequested = true;
+            Stop.Request();
     };
     EXPECT_EQ(Collect(), (Paths{"a/1"}));
     EXPECT_EQ(marqueeKeeps, 3);  // the listing ended at once: no further call from it
@@ -518,8 +518,8 @@ TEST_F(FolderWalk, ResourceErrorsEndTheScan) {
         EXPECT_EQ(outcome, TScanOutcome::soFailed);
         ASSERT_EQ(Host.Messages.size(), 1u);
         EXPECT_EQ(U8(Host.Messages[0]), std::string("Error: ") + std::bad_alloc().what());
-        ASSERT_EQ(Engine.FFiles.size(), 1u);  // what was collected before stays
-        EXPECT_EQ(U8(Engine.FFiles[0]->Name()), "one");
+        ASSERT_EQ(Engine.Files().size(), 1u);  // what was collected before stays
+        EXPECT_EQ(U8(Engine.Files()[0]->Name()), "one");
     }
 }
 
@@ -596,7 +596,7 @@ TEST_F(FolderWalk, OneWalkForManyMasksCollectsAsAWalkPerMask) {
     };
     for (const char16_t* maskText : maskTexts) {
         SCOPED_TRACE(U8(maskText));
-        Engine.ClearResults();
+        State.Clear();
         Host.Settings.Folders = folders;
         Host.Settings.Masks = maskText;
         EXPECT_EQ(Collect(), CollectedMaskByMask(Tree, folders, ParseMasks(maskText)));

@@ -32,7 +32,7 @@ struct TLinkScene {
     TTestHost Host;
     TMemoryResultList List{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
     std::vector<std::unique_ptr<TFileInfo>> Records;
-    std::atomic<bool> Stop{false};
+    TStopToken Stop;
 
     TLinkScene() {
         for (const char* rel : {"k/x", "a/x", "b/x"})

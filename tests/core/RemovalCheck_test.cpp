@@ -61,7 +61,7 @@ struct TScene {
     TTestHost Host;
     TMemoryResultList List{{u"Group", u"Directory", u"Size"}};
     std::vector<std::unique_ptr<TFileInfo>> Records;
-    std::atomic<bool> Stop{false};
+    TStopToken Stop;
 
     void FileRow(int group, const std::string& rel, bool checked) {
         Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(rel)));
@@ -426,7 +426,7 @@ TEST(RemovalCheck, ShowsProgressAndStopsWithNothingDecided) {
     // Stop pressed while the window handles messages after the tenth item.
     s.Host.OnKeep = [&](TTestHost& host) {
         if (host.LastStatus() == u"Checking items before removal (10/25)...")
-            s.Stop = true;
+            s.Stop.Request();
     };
     TRemovalCheck check(s.List, TItemPath::ipFileRecord, cmContent);
     EXPECT_FALSE(check.Run(s.Host, s.Stop));
@@ -442,7 +442,7 @@ TEST(RemovalCheck, LongComparisonsKeepTheWindowAliveAndSeeStop) {
     tree.File("d1/a", big);
     tree.File("d2/a", big);
     TTestHost host;
-    std::atomic<bool> stop{false};
+    TStopToken stop;
     {
         TPacer everyTime(host, stop, std::chrono::milliseconds(0));
         EXPECT_EQ(CompareFileBytes(tree.TextPath("a"), tree.TextPath("b"), everyTime),
@@ -451,11 +451,11 @@ TEST(RemovalCheck, LongComparisonsKeepTheWindowAliveAndSeeStop) {
         EXPECT_EQ(CompareTrees(tree.TextPath("d1"), tree.TextPath("d2"), everyTime),
                   TSameness::snSame);
     }
-    host.OnKeep = [&](TTestHost&) { stop = true; };
+    host.OnKeep = [&](TTestHost&) { stop.Request(); };
     TPacer stopping(host, stop, std::chrono::milliseconds(0));
     EXPECT_EQ(CompareFileBytes(tree.TextPath("a"), tree.TextPath("b"), stopping),
               TSameness::snStopped);
-    stop = false;
+    stop.Reset();
     EXPECT_EQ(CompareTrees(tree.TextPath("d1"), tree.TextPath("d2"), stopping),
               TSameness::snStopped);
 }

@@ -40,7 +40,7 @@ TEST_F(ScanCommand, NeitherKindOfCloneRunsTheWalkAndEndsDone) {
     Files.AddGroup(7, u"old");
     Files.AddItem({u"7", {u"old"}, 7});
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soDone);
-    EXPECT_EQ(Engine.FFiles.size(), 2u);
+    EXPECT_EQ(Engine.Files().size(), 2u);
     EXPECT_EQ(Host.LastStatus(), u"  Done.");
     EXPECT_EQ(Host.StatusesStartingWith(u"Found 2 files").size(), 1u);
     EXPECT_EQ(Files.ItemCount(), 0);
@@ -76,7 +76,7 @@ TEST_F(ScanCommand, ASecondScanCannotStartInsideTheFirst) {
     };
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soDone);
     EXPECT_EQ(inner, TScanOutcome::soRefused);
-    EXPECT_EQ(Engine.FFiles.size(), 2u);
+    EXPECT_EQ(Engine.Files().size(), 2u);
 }
 
 TEST_F(ScanCommand, StopOutsideAScanDoesNothing) {
@@ -93,7 +93,7 @@ TEST_F(ScanCommand, AnErrorIsReportedAndPartialResultsStay) {
     };
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soFailed);
     EXPECT_EQ(Host.Messages, (std::vector<Text>{u"Error: out of memory"}));
-    EXPECT_EQ(Engine.FFiles.size(), 2u);                         // what the walk collected stays
+    EXPECT_EQ(Engine.Files().size(), 2u);                        // what the walk collected stays
     EXPECT_EQ(U8(Host.LastStatus()).substr(0, 9), "Scanning:");  // the error sets no status
     EXPECT_EQ(Host.Events.back(), "busy off");
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/FileInfo.h"
+#include "core/FolderPaths.h"
 #include "core/ScanSettings.h"
 #include "platform/PathSyntax.h"
 #include "support/TestHost.h"

@@ -89,7 +89,7 @@ TEST(HardLink, AFileOnAnotherVolumeIsNotReplaced) {
         records.push_back(std::make_unique<TFileInfo>(tree.TextPath(rel)));
         list.AddItem({u"x", {}, 1, checked, records.back().get()});
     }
-    std::atomic<bool> stop{false};
+    TStopToken stop;
     TRemovalCheck check(list, TItemPath::ipFileRecord, cmContent);
     ASSERT_TRUE(check.Run(host, stop));
     ASSERT_TRUE(check.Items()[0].Verified());

@@ -92,4 +92,29 @@ TEST(AsciiToText, WidensEachCharacter) {
     EXPECT_EQ(Platform::AsciiToText(""), u"");
 }
 
+// The translation table and the update documents are read through it.
+TEST(DocumentLines, LineEndsAndTheByteOrderMark) {
+    const std::pair<std::string_view, std::vector<Text>> cases[] = {
+        {"", {}},
+        {"\n", {u""}},
+        {"a", {u"a"}},
+        {"a\n", {u"a"}},
+        {"a\r\nb\rc\nd", {u"a", u"b", u"c", u"d"}},
+        {"a\r\n\r\nb\n\n", {u"a", u"", u"b", u""}},
+        {"a\n\r", {u"a", u""}},
+        {"\xEF\xBB\xBFx\r\n", {u"x"}},
+        {"x\xEF\xBB\xBF", {u"x\uFEFF"}},  // only a leading mark is dropped
+    };
+    for (const auto& [utf8, lines] : cases) {
+        SCOPED_TRACE(std::string(utf8));
+        EXPECT_EQ(Platform::DocumentLines(utf8), lines);
+    }
+}
+
+TEST(TrimBlanks, SpacesAndControlCharactersAtBothEnds) {
+    EXPECT_EQ(Platform::TrimBlanks(u" \t\r\n a b \x01"), u"a b");
+    EXPECT_EQ(Platform::TrimBlanks(u"\u00A0x\u3000"), u"\u00A0x\u3000");  // codes above 32 stay
+    EXPECT_TRUE(Platform::TrimBlanks(u" \t ").empty());
+}
+
 }  // namespace

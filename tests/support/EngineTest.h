@@ -1,10 +1,14 @@
 #pragma once
 // The base of the engine's tests: a fixture tree, a recording host, the two result lists
-// with the window's columns, and an engine over them.
+// with the window's columns, an engine over them, and the stop token and scan state that a
+// test hands to one phase on its own.
 #include <gtest/gtest.h>
 
 #include "core/ResultList.h"
+#include "core/ResultRows.h"
 #include "core/ScanEngine.h"
+#include "core/ScanState.h"
+#include "core/StopToken.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -12,7 +16,10 @@ class TEngineTest : public ::testing::Test {
 protected:
     TTempTree Tree;
     TTestHost Host;
-    TMemoryResultList Files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TMemoryResultList Dirs{{u"Group", u"Directory", u"Size"}};
+    TMemoryResultList Files{ColumnCaptions(FileColumnCaptions)};
+    TMemoryResultList Dirs{ColumnCaptions(DirColumnCaptions)};
     TScanEngine Engine{Host, Files, Dirs};
+    TStopToken Stop;
+    TScanState State;
+    TCompareMode ListedMode = cmContent;
 };

@@ -96,7 +96,7 @@ TEST_F(MainFormScanTest, TheUserChecksARowWithTheMouseModelAndTheListAgree) {
     const QModelIndex first = list.index(0, 0, list.index(0, 0));
     ASSERT_TRUE(list.setData(first, Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(list.ItemAt(0).Checked);
-    EXPECT_EQ(list.ItemAt(0).Data, Form.Engine().FFiles[0].get());
+    EXPECT_EQ(list.ItemAt(0).Data, Form.Engine().Files()[0].get());
 }
 
 TEST_F(MainFormScanTest, WhileScanningStopIsEnabledTheCursorBusyAndASecondScanRefused) {
@@ -110,10 +110,10 @@ TEST_F(MainFormScanTest, WhileScanningStopIsEnabledTheCursorBusyAndASecondScanRe
         EXPECT_TRUE(Form.Stop1->isEnabled());
         ASSERT_NE(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
-        const std::size_t collected = Form.Engine().FFiles.size();
+        const std::size_t collected = Form.Engine().Files().size();
         Form.btnScan->click();
         Form.Scan1->trigger();
-        EXPECT_EQ(Form.Engine().FFiles.size(), collected);
+        EXPECT_EQ(Form.Engine().Files().size(), collected);
     };
     Form.btnScan->click();
     EXPECT_TRUE(checked);
@@ -167,7 +167,7 @@ TEST_F(MainFormScanTest, ClosingDuringParallelHashingStopsTheScanFirstThenCloses
     EXPECT_TRUE(visibleAfterClose);  // the close waited for the scan
     EXPECT_EQ(Form.LastScanOutcome(), TScanOutcome::soCancelled);
     EXPECT_FALSE(Form.isVisible());
-    EXPECT_EQ(Form.Engine().FFiles.size(), 6u);  // the records lived on until the end
+    EXPECT_EQ(Form.Engine().Files().size(), 6u);  // the records lived on until the end
 }
 
 TEST_F(MainFormScanTest, WithNeitherKindAskedTheWalkRunsAndBothListsStayEmpty) {
@@ -180,13 +180,13 @@ TEST_F(MainFormScanTest, WithNeitherKindAskedTheWalkRunsAndBothListsStayEmpty) {
     EXPECT_EQ(Form.lblStatus->text(), "  Done.");
     EXPECT_EQ(Form.FilesList().rowCount(), 0);
     EXPECT_EQ(Form.DirsList().rowCount(), 0);
-    EXPECT_EQ(Form.Engine().FFiles.size(), 5u);
+    EXPECT_EQ(Form.Engine().Files().size(), 5u);
 }
 
 TEST_F(MainFormScanTest, ScansKeepDigestsInTheUsersCacheAndClearHashCacheRemovesIt) {
     const Text path = CacheFilePath();
     ASSERT_FALSE(path.empty());
-    EXPECT_EQ(Form.Engine().FDigestCachePath, path);
+    EXPECT_EQ(Form.Engine().DigestCachePath(), path);
     const std::string cacheFile = Platform::TextToUtf8(path);
     // The test program's own cache folder (XDG_CACHE_HOME), never the user's.
     ASSERT_EQ(cacheFile.rfind(std::getenv("XDG_CACHE_HOME"), 0), 0u);

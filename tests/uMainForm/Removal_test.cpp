@@ -355,7 +355,7 @@ TEST(RemovalDialog, ListsWhatIsNotVerifiedAndOffersTheThreeChoices) {
         list.AddItem({u"1", {}, 1, rel != std::string("a"), records.back().get()});
     }
     TTestHost host;
-    std::atomic<bool> stop{false};
+    TStopToken stop;
     TRemovalCheck check(list, TItemPath::ipFileRecord, cmSize);
     ASSERT_TRUE(check.Run(host, stop));
 

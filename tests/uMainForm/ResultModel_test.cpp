@@ -5,7 +5,8 @@
 #include <QSignalSpy>
 
 #include "core/FileInfo.h"
-#include "core/FileListing.h"
+#include "core/ResultList.h"
+#include "core/ResultRows.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"
 #include "uMainForm/ListSummary.h"

@@ -1,12 +1,15 @@
-#include "core/FileListing.h"
-
-#include <string>
+#include "core/ResultRows.h"
 
 #include "core/FileInfo.h"
 #include "platform/PathSyntax.h"
 #include "platform/TextServices.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
+
+std::int64_t DirSize(const TDirSizes& sizes, const Text& key) {
+    const auto it = sizes.find(key);
+    return it == sizes.end() ? 0 : it->second;
+}
 
 Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator) {
     constexpr std::uint64_t mb = 1048576;
@@ -28,20 +31,6 @@ Text FormatSizeMB(std::int64_t bytes) {
     return FormatSizeMB(bytes, separator);
 }
 
-void BeginListUpdate(TResultList& list, bool& savedGroupView) {
-    savedGroupView = list.GroupView();
-    list.SetRedraw(false);
-    list.BeginUpdate();
-    list.SetGroupView(false);
-}
-
-void EndListUpdate(TResultList& list, bool savedGroupView) {
-    list.EndUpdate();
-    list.SetGroupView(savedGroupView);
-    list.SetRedraw(true);
-    list.Invalidate();
-}
-
 void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo) {
     lvFiles.AddGroup(groupNo,
@@ -60,6 +49,22 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
         item.Checked = i != 0;
         item.Data = file;
         lvFiles.AddItem(std::move(item));
+    }
+    ++groupNo;
+}
+
+void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
+                 std::int64_t totalSize, int& groupNo) {
+    lvDirs.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
+    const int groupId = lvDirs.GroupAt(lvDirs.GroupCount() - 1).GroupId;
+    const Text caption = Platform::IntToText(groupNo);
+    for (const Text& dir : dirs) {
+        TListItem item;
+        item.Caption = caption;
+        item.SubItems = {dir, FormatSizeMB(DirSize(sizes, dir))};
+        item.GroupId = groupId;
+        item.Checked = false;
+        lvDirs.AddItem(std::move(item));
     }
     ++groupNo;
 }

@@ -1,0 +1,32 @@
+#pragma once
+// Folder clones, first half: every directory below the folders of the list gets a signature
+// computed bottom-up from the names and sizes of everything below it.
+#include <cstdint>
+#include <vector>
+
+#include "core/FolderPaths.h"
+#include "core/ResultRows.h"
+#include "core/ScanHost.h"
+#include "core/StopToken.h"
+#include "platform/PathSyntax.h"
+#include "platform/Text.h"
+
+// What the analysis hands to grouping.
+struct TDirSignatures {
+    TDirSizes Sizes;
+    // Keys of equal signature in the order they were analysed; buckets in the order their
+    // first directory was analysed.
+    std::vector<std::vector<Text>> Buckets;
+    std::vector<Text> BucketSignatures;  // the signature of each bucket
+};
+
+// Collects, orders and analyses the directories below the folders of the list. False when
+// the phase ends early (a stop, or no folder to look at); the list is then left as it is.
+bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignatures& result);
+
+// The signature text of an entry list: the entries in case-insensitive collation order,
+// entries the collation calls equal by their code units, none dropped, each followed by
+// CR LF. Sorts entries in place.
+Text DirSignatureText(std::vector<Text>& entries);
+// 40 lower-case hexadecimal digits of the SHA-1 of the signature text in UTF-8.
+Text DirSignature(std::vector<Text>& entries);

@@ -1,0 +1,54 @@
+#pragma once
+// What the rows of the two result lists show: the column captions, the size text and one
+// group's header and rows, for the File Clones list and the Folder Clones list.
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "core/ResultList.h"
+#include "platform/Text.h"
+
+class TFileInfo;
+
+// The captions in English; each front end translates them when it shows them.
+inline constexpr std::array<const char16_t*, 4> FileColumnCaptions = {
+    u"Group", u"File name", u"Directory", u"File size (MB)"};
+inline constexpr std::array<const char16_t*, 3> DirColumnCaptions = {u"Group", u"Directory",
+                                                                     u"Size"};
+
+// The captions as a list takes them, each passed through translate (none: as they are).
+template <std::size_t N, typename TTranslate>
+std::vector<Text> ColumnCaptions(const std::array<const char16_t*, N>& captions,
+                                 TTranslate translate) {
+    std::vector<Text> texts;
+    texts.reserve(N);
+    for (const char16_t* caption : captions)
+        texts.push_back(translate(caption));
+    return texts;
+}
+template <std::size_t N>
+std::vector<Text> ColumnCaptions(const std::array<const char16_t*, N>& captions) {
+    return ColumnCaptions(captions, [](const char16_t* caption) { return Text(caption); });
+}
+
+// Bytes as megabytes with two decimals, halves rounded up, the locale's decimal separator
+// and the translated " MB": 131072 bytes give "0.13 MB". Exact for every 64-bit count.
+Text FormatSizeMB(std::int64_t bytes);
+// The same with the separator given.
+Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator);
+
+// One group of the File Clones list: its header, then one item per file, the first
+// unchecked and every other checked. groupNo is one higher on return.
+void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
+                  std::int64_t totalSize, int& groupNo);
+
+// Total bytes below each directory, by directory key.
+using TDirSizes = std::unordered_map<Text, std::int64_t>;
+// A directory's total; 0 for one not measured.
+std::int64_t DirSize(const TDirSizes& sizes, const Text& key);
+
+// One group of the Folder Clones list: its header, then one unchecked row per directory
+// with the directory key and its size. groupNo is one higher on return.
+void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
+                 std::int64_t totalSize, int& groupNo);
