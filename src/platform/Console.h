@@ -1,9 +1,19 @@
 #pragma once
 // The terminal, for the command line: is stderr one, how wide is it, and Ctrl+C.
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace Platform {
+
+// The program's arguments as UTF-8, whatever the system's code page: Windows hands main()
+// them in the code page, so they are taken from the system as UTF-16 there.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Standard output and error write their bytes unchanged: lines end with LF on every system,
+// in files and pipes too.
+void UseBinaryStandardStreams();
 
 bool StderrIsTerminal();
 // Whether standard input is a terminal, which echoes the line the user answers with.

@@ -1,7 +1,10 @@
 #include "platform/Console.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// after windows.h, whose types it uses
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -38,6 +41,22 @@ HANDLE ConsoleOf(std::FILE* stream) {
 }
 
 }  // namespace
+
+std::vector<std::string> ProgramArguments(int, char**) {
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    std::vector<std::string> args;
+    for (int i = 0; wide != nullptr && i < count; ++i)
+        args.push_back(TextToUtf8(reinterpret_cast<const char16_t*>(wide[i])));
+    if (wide != nullptr)
+        ::LocalFree(wide);
+    return args;
+}
+
+void UseBinaryStandardStreams() {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+}
 
 bool StdinIsTerminal() {
     DWORD mode = 0;
