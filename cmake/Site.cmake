@@ -9,3 +9,8 @@ set(TWINSEEK_UPDATE_BASE "https://${TWINSEEK_VENDOR_HOST}" CACHE STRING
 # Windows installer cannot run.
 set(TWINSEEK_DOWNLOAD_PAGE "https://${TWINSEEK_VENDOR_HOST}/download/" CACHE STRING
     "The vendor's download page")
+
+configure_file(${CMAKE_CURRENT_LIST_DIR}/TwinseekSite.h.in
+    ${CMAKE_BINARY_DIR}/generated/TwinseekSite.h @ONLY)
+add_library(twinseek_site INTERFACE)
+target_include_directories(twinseek_site INTERFACE ${CMAKE_BINARY_DIR}/generated)

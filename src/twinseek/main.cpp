@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "platform/Console.h"
+#include "qtcommon/AppInfo.h"
 #include "translation/Translation.h"
-#include "twinseek/VersionGate.h"
-#include "uMainForm/AppInfo.h"
 #include "uMainForm/Application.h"
 #include "uMainForm/SettingsLanguageStore.h"
 #include "uMainForm/uMainForm.h"
+#include "uNewVersionCheck/VersionGate.h"
 
 int main(int argc, char** argv) {
     // A file-size limit fails an export with a message instead of ending the program.

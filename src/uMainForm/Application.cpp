@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "uMainForm/AppInfo.h"
+#include "qtcommon/AppInfo.h"
 #include "uMainForm/ProgramIcon.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -3,8 +3,8 @@
 // that a path such as /usr/share/ keeps its slashes where they are.
 #include <QStyledItemDelegate>
 
+#include "qtcommon/QtText.h"
 #include "uMainForm/GroupTitle.h"
-#include "uMainForm/QtText.h"
 
 class TLeftToRightDelegate : public QStyledItemDelegate {
 public:

@@ -9,20 +9,12 @@
 #include "core/FileInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
-#include "uMainForm/AppInfo.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ShownRows.h"
 #include "uMainForm/uMainForm.h"
-
-namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
-
-}  // namespace
 
 TResultModel& TMainForm::ActiveList() {
     return PageControl1->currentWidget() == tsFiles ? *FFilesList : *FDirsList;

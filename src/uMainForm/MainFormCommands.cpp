@@ -8,18 +8,10 @@
 #include "core/FolderPaths.h"
 #include "core/ScanSettings.h"
 #include "platform/FileSystem.h"
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
-#include "uMainForm/AppInfo.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/uMainForm.h"
-
-namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
-
-}  // namespace
 
 void TMainForm::btnAddFolderClick() {
     QString startFolder;

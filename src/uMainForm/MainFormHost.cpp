@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/uMainForm.h"
 

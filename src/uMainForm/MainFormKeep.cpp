@@ -9,18 +9,14 @@
 
 #include "core/KeepRule.h"
 #include "core/ReferenceFolders.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
 #include "uMainForm/LeftToRightDelegate.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ShownRows.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
 
 // A reference folder reads as its path and a mark after it; the item's text stays the
 // path, which the scan reads.

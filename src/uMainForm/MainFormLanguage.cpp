@@ -16,17 +16,13 @@
 #include <QToolButton>
 
 #include "core/ResultRows.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
 
 // A column is never narrower than its caption; it only grows, so widths the user dragged
 // survive a language change. The caption's advance counts, not the header's size hint: that

@@ -9,10 +9,10 @@
 #include <QShortcut>
 #include <QTabWidget>
 
+#include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/ListSummary.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 #include "uMainForm/uMainForm.h"

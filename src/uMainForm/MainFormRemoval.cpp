@@ -8,18 +8,14 @@
 #include "core/ReferenceFolders.h"
 #include "core/RemovalCheck.h"
 #include "platform/Shell.h"
+#include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/RemovalDialog.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/uMainForm.h"
 
 namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
 
 // The texts of the Recycle Bin command, per page.
 struct TRecycleTexts {

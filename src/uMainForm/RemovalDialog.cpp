@@ -7,18 +7,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
-#include "uMainForm/AppInfo.h"
-#include "uMainForm/QtText.h"
-
-namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
-
-}  // namespace
 
 TRemovalDialog::TRemovalDialog(const TRemovalCheck& check, QWidget* parent, bool replacing)
     : QDialog(parent) {

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "core/FileInfo.h"
+#include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/RowOrder.h"
 
 TResultModel::TResultModel(std::vector<Text> columns, TItemPath pathSource, QObject* parent)

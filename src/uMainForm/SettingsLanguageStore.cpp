@@ -5,8 +5,8 @@
 #include <QStandardPaths>
 
 #include "platform/LanguageStore.h"
-#include "uMainForm/AppInfo.h"
-#include "uMainForm/QtText.h"
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 
 namespace {
 

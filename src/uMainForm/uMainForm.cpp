@@ -25,9 +25,9 @@
 #include "core/ReferenceFolders.h"
 #include "core/ResultRows.h"
 #include "platform/Shell.h"
-#include "uMainForm/AppInfo.h"
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 #include "uMainForm/ProgramIcon.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 

@@ -10,8 +10,8 @@
 #include <limits>
 #include <memory>
 
+#include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
-#include "uMainForm/QtText.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/PrivateFolder.h"
-#include "uMainForm/QtText.h"
+#include "qtcommon/QtText.h"
 
 namespace {
 

@@ -11,19 +11,15 @@
 #include <algorithm>
 
 #include "platform/Shell.h"
+#include "qtcommon/AppInfo.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
-#include "uMainForm/AppInfo.h"
-#include "uMainForm/QtText.h"
 #include "uNewVersionCheck/InstallerFile.h"
 #include "uNewVersionCheck/UpdateIcon.h"
 #include "uNewVersionCheck/UpdateSite.h"
 #include "uNewVersionCheck/VersionCheck.h"
 
 namespace {
-
-QString Tr(TextView english) {
-    return Q(TranslateText(english));
-}
 
 const QString UpdateFileName = QStringLiteral("twinseek_update.exe");
 

@@ -2,11 +2,7 @@
 
 #include <QByteArray>
 
-#include "uMainForm/AppInfo.h"
-
-#ifndef TWINSEEK_UPDATE_BASE
-#define TWINSEEK_UPDATE_BASE "https://www.twinseek.example"
-#endif
+#include "qtcommon/AppInfo.h"
 
 QString UpdateBaseAddress() {
     const QByteArray fromEnvironment = qgetenv("TWINSEEK_UPDATE_URL");

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "uMainForm/QtText.h"
+#include "qtcommon/QtText.h"
 #include "uNewVersionCheck/UpdateSite.h"
 #include "uNewVersionCheck/VersionDecision.h"
 

@@ -18,10 +18,10 @@
 #include "../platform/ScopedEnv.h"
 #include "WindowFixture.h"
 #include "core/FileInfo.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "translation/Translation.h"
 #include "uMainForm/Application.h"
-#include "uMainForm/QtText.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include "core/KeepRule.h"
 #include "core/RemovalCheck.h"
 #include "platform/FileSystem.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "uMainForm/ListSummary.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultView.h"
 
 namespace {

@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultView.h"
 
 namespace {

@@ -32,9 +32,9 @@
 
 #include "WindowFixture.h"
 #include "platform/LanguageStore.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "translation/Translation.h"
-#include "uMainForm/QtText.h"
 
 namespace {
 

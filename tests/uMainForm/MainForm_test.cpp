@@ -19,6 +19,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 
+#include "TwinseekSite.h"
 #include "WindowFixture.h"
 #include "support/TempTree.h"
 #include "uMainForm/ResultView.h"

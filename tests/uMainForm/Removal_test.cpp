@@ -21,9 +21,9 @@
 #include "WindowFixture.h"
 #include "core/FileInfo.h"
 #include "core/RemovalCheck.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/RemovalDialog.h"
 
 namespace {

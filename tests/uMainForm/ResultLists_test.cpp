@@ -24,8 +24,8 @@
 #include "WindowFixture.h"
 #include "core/CsvExport.h"
 #include "core/FileInfo.h"
+#include "qtcommon/QtText.h"
 #include "support/TempTree.h"
-#include "uMainForm/QtText.h"
 #include "uMainForm/ResultView.h"
 
 namespace {

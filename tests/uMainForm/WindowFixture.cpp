@@ -5,7 +5,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include "uMainForm/QtText.h"
+#include "qtcommon/QtText.h"
 
 TTestForm::TTestForm(TLanguageStore* store) : TMainForm(store) {
     FShowMessage = [this](const QString& text) { Messages << text; };

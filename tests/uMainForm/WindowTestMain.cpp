@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "uMainForm/AppInfo.h"
+#include "qtcommon/AppInfo.h"
 #include "uMainForm/Application.h"
 
 int main(int argc, char** argv) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include <QApplication>
-#include "uMainForm/AppInfo.h"
+#include "qtcommon/AppInfo.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

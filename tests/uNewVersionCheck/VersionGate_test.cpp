@@ -3,7 +3,7 @@
 #include <QPushButton>
 
 #include "DialogFixture.h"
-#include "twinseek/VersionGate.h"
+#include "uNewVersionCheck/VersionGate.h"
 
 namespace {
 

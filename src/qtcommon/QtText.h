@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "platform/Text.h"
+#include "translation/Translation.h"
 
 inline QString Q(TextView text) {
     return QString(reinterpret_cast<const QChar*>(text.data()),
@@ -10,4 +11,9 @@ inline QString Q(TextView text) {
 }
 inline Text ToText(const QString& text) {
     return text.toStdU16String();
+}
+
+// An English text of the window in the language chosen.
+inline QString Tr(TextView english) {
+    return Q(TranslateText(english));
 }

@@ -1,4 +1,4 @@
-#include "twinseek/VersionGate.h"
+#include "uNewVersionCheck/VersionGate.h"
 
 #include "uNewVersionCheck/NewVersionForm.h"
 #include "uNewVersionCheck/VersionCheck.h"
