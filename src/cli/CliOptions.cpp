@@ -2,7 +2,8 @@
 
 #include <CLI/CLI.hpp>
 #include <exception>
-#include <map>
+#include <utility>
+#include <vector>
 
 #include "TwinseekVersion.h"
 #include "cli/ListOutput.h"
@@ -13,8 +14,23 @@
 
 namespace {
 
-const std::map<std::string, int> compareModes = {
+// The names of --compare, in the order the help and its error message list them.
+const std::vector<std::pair<std::string, TCompareMode>> compareModes = {
     {"name", cmName}, {"size", cmSize}, {"name-size", cmNameSize}, {"content", cmContent}};
+
+TCompareMode CompareModeNamed(const std::string& name) {
+    for (const auto& [modeName, mode] : compareModes)
+        if (modeName == name)
+            return mode;
+    return cmContent;  // not reached: the option accepts only the names above
+}
+
+std::string CompareModeName(TCompareMode mode) {
+    for (const auto& [modeName, each] : compareModes)
+        if (each == mode)
+            return modeName;
+    return {};
+}
 
 std::string Number(std::int64_t value) {
     return Platform::TextToUtf8(Platform::IntToText(value));
@@ -35,9 +51,12 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
     TCliOptions& o = result.Options;
     CLI::App app{"Finds duplicate files and folders below the given folders.", "twinseek-cli"};
     app.add_option("FOLDER", o.Folders, "folders to scan");
-    app.add_option("--compare", o.Compare, "comparison mode (default content)")
-        ->check(CLI::IsMember({"name", "size", "name-size", "content"}));
-    app.add_option("--masks", o.Masks, "file masks as typed in the window (default \"*.*\")");
+    app.add_option_function<std::string>(
+           "--compare", [&o](const std::string& name) { o.Compare = CompareModeNamed(name); },
+           "comparison mode (default " + CompareModeName(o.Compare) + ")")
+        ->check(CLI::IsMember(compareModes));
+    app.add_option("--masks", o.Masks,
+                   "file masks as typed in the window (default \"" + o.Masks + "\")");
     app.add_option("--min-size-mb", o.MinSizeMB,
                    "minimum file size in MB, " + RangeText(MinSizeMBSetting) + " " +
                        DefaultText(MinSizeMBSetting))
@@ -85,7 +104,7 @@ TCliParse ParseCliOptions(int argc, const char* const* argv) {
         result.Message = *problem;
         return result;
     }
-    if (o.Trash.Link && o.Compare != "content") {
+    if (o.Trash.Link && o.Compare != cmContent) {
         result.Kind = TCliParse::pkUsageError;
         result.Message =
             "--link: hard links replace only files found by content (--compare content)";
@@ -114,7 +133,7 @@ TScanSettings SettingsFromOptions(const TCliOptions& o) {
         if (!folder.empty() && !listed)
             s.Folders.push_back(folder);
     }
-    s.CompareIndex = compareModes.at(o.Compare);
+    s.CompareIndex = o.Compare;
     s.Masks = Platform::Utf8ToText(o.Masks);
     s.MinSizeMB = o.MinSizeMB;
     s.MaxGroups = o.MaxGroups;

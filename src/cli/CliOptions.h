@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "cli/CliTrash.h"
+#include "core/MaskMatch.h"
 #include "core/ScanSettings.h"
+#include "platform/Text.h"
 
 struct TCliOptions {
     std::vector<std::string> Folders;
-    std::string Compare = "content";
-    std::string Masks = "*.*";
+    TCompareMode Compare = TCompareMode(TScanSettings().CompareIndex);
+    std::string Masks = Platform::TextToUtf8(MatchEveryName);
     std::int64_t MinSizeMB = MinSizeMBSetting.Default;
     std::int64_t MaxGroups = MaxGroupsSetting.Default;
     std::int64_t MinGroupSize = MinGroupSizeSetting.Default;

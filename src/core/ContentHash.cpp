@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
-#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -161,10 +160,6 @@ bool HashTarget(const std::vector<TFileInfo*>& targets, TPhaseCache& cache, std:
     return HashOne(*targets[i], cache.Cache ? &cache.Slots[i] : nullptr, cache.Cache, keepGoing);
 }
 
-int Clamp(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
-
 void HashSequentially(TScanHost& host, const TStopToken& stop,
                       const std::vector<TFileInfo*>& targets, TPhaseCache& cache) {
     const std::size_t n = targets.size();
@@ -184,7 +179,7 @@ void HashSequentially(TScanHost& host, const TStopToken& stop,
         }
     };
     host.SetProgressPosition(0);
-    host.SetProgressMax(Clamp(n));
+    host.SetProgressMax(ProgressCount(n));
     for (std::size_t i = 0; i < n; ++i) {
         if (stop.Requested())
             break;
@@ -193,7 +188,7 @@ void HashSequentially(TScanHost& host, const TStopToken& stop,
             std::rethrow_exception(handlerError);
         if (!finished)
             break;
-        host.SetProgressPosition(Clamp(i + 1));
+        host.SetProgressPosition(ProgressCount(i + 1));
         if (i % 10 == 0 || i + 1 == n) {
             host.SetStatus(
                 TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
@@ -221,7 +216,7 @@ void HashInParallel(TScanHost& host, const TStopToken& stop, const std::vector<T
     std::atomic<bool> abandon{false};
 
     host.SetMarqueeStyle(false);
-    host.SetProgressMax(Clamp(n));
+    host.SetProgressMax(ProgressCount(n));
     host.SetProgressPosition(0);
 
     const TKeepGoing keepGoing = [&] {
@@ -267,7 +262,7 @@ void HashInParallel(TScanHost& host, const TStopToken& stop, const std::vector<T
     // Once more after the last worker has finished, so that the last text shows the end.
     for (bool allFinished = false;;) {
         const std::int64_t done = completedCount.load();
-        host.SetProgressPosition(Clamp(static_cast<std::size_t>(done)));
+        host.SetProgressPosition(ProgressCount(static_cast<std::size_t>(done)));
         host.SetStatus(
             stop.Requested()
                 ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
@@ -279,7 +274,7 @@ void HashInParallel(TScanHost& host, const TStopToken& stop, const std::vector<T
         allFinished = finished.wait_for(lock, TPacer::DefaultInterval,
                                         [&] { return finishedWorkers.load() == workers; });
     }
-    host.SetProgressPosition(Clamp(static_cast<std::size_t>(completedCount.load())));
+    host.SetProgressPosition(ProgressCount(static_cast<std::size_t>(completedCount.load())));
 }
 
 // Files of one size, in FFiles order, buckets in the order their first file was met; only

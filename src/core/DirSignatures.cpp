@@ -16,7 +16,6 @@
 // unknown, is incomplete: its entries include its own key, so its signature is its own, and
 // so is that of every directory above it. Such a directory is never a clone of anything.
 #include <algorithm>
-#include <limits>
 #include <numeric>
 
 #include "core/CompareText.h"
@@ -46,10 +45,6 @@ struct TDirNode {
     std::int64_t Size = 0;
     bool Incomplete = false;  // it, or a directory below it, could not be read whole
 };
-
-int ClampInt(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
 
 // The subfolder names of a listing in the walk's order.
 std::vector<Text> SubfolderNames(std::vector<TDirEntry>& entries) {
@@ -324,7 +319,7 @@ bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignature
     const std::vector<int> order = scan.AnalysisOrder();
     const std::size_t n = order.size();
     result.Sizes.reserve(n);
-    host.SetProgressMax(ClampInt(n));
+    host.SetProgressMax(ProgressCount(n));
     host.SetProgressPosition(0);
     host.SetStatus(TranslateFormat(u"Analyzing directories (0/%d)...", {n}));
     host.KeepResponsive();
@@ -333,7 +328,7 @@ bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignature
             return false;
         scan.Analyse(order[done], result);
         ++done;
-        host.SetProgressPosition(ClampInt(done));
+        host.SetProgressPosition(ProgressCount(done));
         if (done % 10 == 0 || done == n) {
             host.SetStatus(TranslateFormat(u"Analyzing directories (%d/%d)...", {done, n}));
             host.KeepResponsive();

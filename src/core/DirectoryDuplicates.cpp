@@ -1,7 +1,6 @@
 #include "core/DirectoryDuplicates.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "core/DirGrouping.h"
 #include "core/DirSignatures.h"
@@ -12,10 +11,6 @@
 
 namespace {
 
-int ClampInt(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
-
 void ListDirGroups(TScanHost& host, const TStopToken& stop, TResultList& lvDirs,
                    const std::vector<TDirGroupRec>& groups, const TDirSizes& sizes,
                    std::int64_t maxGroups) {
@@ -23,7 +18,7 @@ void ListDirGroups(TScanHost& host, const TStopToken& stop, TResultList& lvDirs,
     if (maxGroups > 0 && static_cast<std::uint64_t>(maxGroups) < count)
         count = static_cast<std::size_t>(maxGroups);
     host.SetProgressPosition(0);
-    host.SetProgressMax(count == 0 ? 1 : ClampInt(count));
+    host.SetProgressMax(count == 0 ? 1 : ProgressCount(count));
     host.SetStatus(TranslateText(u"Listing directory groups..."));
     host.KeepResponsive();
 
@@ -36,7 +31,7 @@ void ListDirGroups(TScanHost& host, const TStopToken& stop, TResultList& lvDirs,
         const TDirGroupRec& group = groups[listed];
         AddDirGroup(lvDirs, group.Dirs, sizes, group.TotalSize, groupNo);
         ++listed;
-        host.SetProgressPosition(ClampInt(listed));
+        host.SetProgressPosition(ProgressCount(listed));
         if (listed % 5 == 0) {
             host.SetStatus(
                 TranslateFormat(u"Listing directory groups (%d/%d)...", {listed, count}));

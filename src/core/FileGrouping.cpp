@@ -1,7 +1,6 @@
 #include "core/FileGrouping.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
 #include "core/Buckets.h"
@@ -50,10 +49,6 @@ TBuckets BucketByMode(const TFileList& files, TCompareMode mode) {
         });
 }
 
-int Clamp(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
-
 }  // namespace
 
 std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
@@ -99,7 +94,7 @@ std::size_t FindFileDuplicates(TScanHost& host, const TStopToken& stop, const TF
         list.ClearItems();
         ClearListGroups(list);
         host.SetProgressPosition(0);
-        host.SetProgressMax(n == 0 ? 1 : Clamp(n));
+        host.SetProgressMax(n == 0 ? 1 : ProgressCount(n));
         TListUpdateGuard update(list);
 
         int groupNo = 1;
@@ -107,12 +102,12 @@ std::size_t FindFileDuplicates(TScanHost& host, const TStopToken& stop, const TF
             AddFileGroup(list, groups[listed].Files, groups[listed].TotalSize, groupNo);
             ++listed;
             if (listed % 50 == 0) {
-                host.SetProgressPosition(Clamp(listed));
+                host.SetProgressPosition(ProgressCount(listed));
                 host.SetStatus(TranslateFormat(u"Listing file groups (%d/%d)...", {listed, n}));
                 host.KeepResponsive();
             }
         }
-        host.SetProgressPosition(Clamp(listed));
+        host.SetProgressPosition(ProgressCount(listed));
     }
     if (!stop.Requested())
         host.SetStatus(TranslateText(u"Duplicate file groups populated."));

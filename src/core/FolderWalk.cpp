@@ -121,7 +121,7 @@ TMaskList::TMaskList(const std::vector<Text>& masks) {
         FMasks.push_back(TFileMask::Compile(masks[i]));
         if (!FMasks.back())
             continue;
-        const TextView ending = masks[i] == u"*.*" ? TextView() : PlainEnding(masks[i]);
+        const TextView ending = masks[i] == MatchEveryName ? TextView() : PlainEnding(masks[i]);
         if (ending.empty()) {
             FOthers.push_back(i);
             continue;

@@ -30,7 +30,7 @@ std::optional<TFileMask> TFileMask::Compile(TextView mask) {
             return std::nullopt;
 
     TFileMask result;
-    if (mask == u"*.*") {
+    if (mask == MatchEveryName) {
         result.FMatchAll = true;
         return result;
     }

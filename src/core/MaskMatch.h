@@ -7,6 +7,9 @@
 
 #include "platform/Text.h"
 
+// The mask that matches every name, also the default of the masks field.
+inline constexpr TextView MatchEveryName = u"*.*";
+
 class TFileMask {
 public:
     // Nothing when the mask is empty after trimming, holds a character that cannot occur

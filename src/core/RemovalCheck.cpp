@@ -1,7 +1,6 @@
 #include "core/RemovalCheck.h"
 
 #include <algorithm>
-#include <limits>
 #include <optional>
 
 #include "core/FileInfo.h"
@@ -18,10 +17,6 @@ using Platform::TFileStatus;
 
 // Progress is written every this many items; long items keep the window alive by the clock.
 constexpr std::size_t StatusInterval = 10;
-int Clamp(std::size_t n) {
-    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
-}
-
 // Size or identity other than the scan found; a record made without the disk (no identity)
 // is judged by its size.
 bool ChangedSinceRecord(const TFileInfo& record, const TFileStatus& now) {
@@ -106,7 +101,7 @@ bool TRemovalCheck::Run(TScanHost& host, const TStopToken& stop) {
     for (TCheckedItem& item : FItems)
         item.Reason = TRemovalReason::rrNotChecked;
     host.SetProgressPosition(0);
-    host.SetProgressMax(n == 0 ? 1 : Clamp(n));
+    host.SetProgressMax(n == 0 ? 1 : ProgressCount(n));
     host.SetStatus(TranslateFormat(u"Checking items before removal (%d/%d)...", {0, n}));
     host.KeepResponsive();
     if (FSource == TItemPath::ipFirstSubItem && !PrepareOverlaps(pacer))
@@ -130,7 +125,7 @@ bool TRemovalCheck::Run(TScanHost& host, const TStopToken& stop) {
         FItems[i].Reason = reason;
         if (reason == TRemovalReason::rrVerified && FSource == TItemPath::ipFirstSubItem)
             verifiedFolders.Add(row.Path);
-        host.SetProgressPosition(Clamp(i + 1));
+        host.SetProgressPosition(ProgressCount(i + 1));
         if ((i + 1) % StatusInterval == 0 || i + 1 == n) {
             host.SetStatus(
                 TranslateFormat(u"Checking items before removal (%d/%d)...", {i + 1, n}));

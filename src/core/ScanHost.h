@@ -1,7 +1,16 @@
 #pragma once
 // What the scan engine needs of the window (or the command line, or a test).
+#include <algorithm>
+#include <cstddef>
+#include <limits>
+
 #include "core/ScanSettings.h"
 #include "platform/Text.h"
+
+// A count as the progress bar takes it: beyond its range it stays full.
+inline int ProgressCount(std::size_t n) {
+    return static_cast<int>(std::min<std::size_t>(n, std::numeric_limits<int>::max()));
+}
 
 class TScanHost {
 public:

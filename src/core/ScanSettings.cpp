@@ -64,7 +64,7 @@ std::vector<Text> ParseMasks(TextView maskText) {
         start = end + 1;
     }
     if (masks.empty())
-        masks.emplace_back(u"*.*");
+        masks.emplace_back(MatchEveryName);
     return masks;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <vector>
 
+#include "core/MaskMatch.h"
 #include "platform/PathSyntax.h"
 #include "platform/Text.h"
 
@@ -27,7 +28,7 @@ inline constexpr TNumberSetting MinGroupSizeSetting{2, 2, 1000};
 struct TScanSettings {
     std::vector<Text> Folders;  // each made by NormalizeFolder, no two alike
     int CompareIndex = cmContent;
-    Text Masks = u"*.*";
+    Text Masks = Text(MatchEveryName);
     std::int64_t MinSizeMB = MinSizeMBSetting.Default;
     std::int64_t MaxGroups = MaxGroupsSetting.Default;
     std::int64_t MinGroupSize = MinGroupSizeSetting.Default;

@@ -175,7 +175,7 @@ void TMainForm::FormCreate() {
     rgCompareItem[cmContent]->setChecked(true);
     chkFileDuplicates->setChecked(true);
     chkDirDuplicates->setChecked(false);
-    edMasks->setText(QStringLiteral("*.*"));
+    edMasks->setText(Q(MatchEveryName));
     seMinSizeMB->setValue(static_cast<int>(MinSizeMBSetting.Default));
     chkParallelHash->setChecked(true);
     seMaxGroups->setValue(static_cast<int>(MaxGroupsSetting.Default));
