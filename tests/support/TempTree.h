@@ -37,6 +37,9 @@ public:
     void Deny(std::string_view rel);
 
 private:
+    // Path(rel), with the folders above it made as needed.
+    std::string WithParents(std::string_view rel) const;
+
     std::string FRoot;
     std::vector<std::intptr_t> FHeld;  // the handles of Deny (Windows)
 };

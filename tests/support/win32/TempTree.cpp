@@ -1,5 +1,3 @@
-#include "support/TempTree.h"
-
 #include <windows.h>
 #include <winioctl.h>
 
@@ -7,6 +5,8 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "support/TempTree.h"
+#include "support/TempTreeSystem.h"
 
 namespace {
 
@@ -20,6 +20,10 @@ std::wstring W(const std::string& utf8) {
                              std::to_string(::GetLastError()));
 }
 
+}  // namespace
+
+namespace TempTreeSystem {
+
 std::string Native(std::string_view rel) {
     std::string path(rel);
     for (char& c : path)
@@ -28,15 +32,22 @@ std::string Native(std::string_view rel) {
     return path;
 }
 
-void MakeFolders(const std::string& path, std::size_t from) {
-    for (std::size_t i = path.find('\\', from);; i = path.find('\\', i + 1)) {
-        const std::string part = path.substr(0, i);
-        if (!::CreateDirectoryW(W(part).c_str(), nullptr) &&
-            ::GetLastError() != ERROR_ALREADY_EXISTS)
-            Fail("cannot make folder", part);
-        if (i == std::string::npos)
-            break;
+std::string MakeRoot() {
+    const std::string base = Platform::TextToUtf8(Platform::TempDir());
+    const std::string stem =
+        base + "\\twinseek-test-" + std::to_string(::GetCurrentProcessId()) + "-";
+    for (unsigned attempt = ::GetTickCount();; ++attempt) {
+        const std::string candidate = stem + std::to_string(attempt % 1000000);
+        if (::CreateDirectoryW(W(candidate).c_str(), nullptr))
+            return candidate;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail("cannot make", candidate);
     }
+}
+
+void MakeFolder(const std::string& path) {
+    if (!::CreateDirectoryW(W(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        Fail("cannot make folder", path);
 }
 
 void RemoveAll(const std::string& path) {
@@ -60,53 +71,7 @@ void RemoveAll(const std::string& path) {
     }
 }
 
-}  // namespace
-
-TTempTree::TTempTree() {
-    const std::string base = Platform::TextToUtf8(Platform::TempDir());
-    const std::string stem =
-        base + "\\twinseek-test-" + std::to_string(::GetCurrentProcessId()) + "-";
-    for (unsigned attempt = ::GetTickCount();; ++attempt) {
-        const std::string candidate = stem + std::to_string(attempt % 1000000);
-        if (::CreateDirectoryW(W(candidate).c_str(), nullptr)) {
-            FRoot = candidate;
-            return;
-        }
-        if (::GetLastError() != ERROR_ALREADY_EXISTS)
-            Fail("cannot make", candidate);
-    }
-}
-
-TTempTree::~TTempTree() {
-    for (const std::intptr_t handle : FHeld)
-        ::CloseHandle(reinterpret_cast<HANDLE>(handle));
-    RemoveAll(FRoot);
-}
-
-const std::string& TTempTree::Root() const {
-    return FRoot;
-}
-
-std::string TTempTree::Path(std::string_view rel) const {
-    return FRoot + "\\" + Native(rel);
-}
-
-Text TTempTree::TextPath(std::string_view rel) const {
-    return Platform::Utf8ToText(Path(rel));
-}
-
-Text TTempTree::FolderText(std::string_view rel) const {
-    std::string path = rel.empty() ? FRoot : Path(rel);
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
-        path.pop_back();
-    return Platform::Utf8ToText(path + "\\");
-}
-
-void TTempTree::File(std::string_view rel, std::string_view bytes) {
-    const std::string path = Path(rel);
-    const std::size_t slash = path.rfind('\\');
-    if (slash > FRoot.size())
-        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
+void WriteFile(const std::string& path, std::string_view bytes) {
     HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -125,13 +90,7 @@ void TTempTree::File(std::string_view rel, std::string_view bytes) {
     ::CloseHandle(h);
 }
 
-void TTempTree::SizedFile(std::string_view rel, std::uint64_t size, char fill) {
-    File(rel, std::string(size, fill));
-}
-
-void TTempTree::SparseFile(std::string_view rel, std::uint64_t size) {
-    File(rel, "");
-    const std::string path = Path(rel);
+void SetSparseSize(const std::string& path, std::uint64_t size) {
     HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
@@ -147,15 +106,8 @@ void TTempTree::SparseFile(std::string_view rel, std::uint64_t size) {
         Fail("cannot size", path);
 }
 
-void TTempTree::Folder(std::string_view rel) {
-    MakeFolders(Path(rel), FRoot.size() + 1);
-}
-
-void TTempTree::Link(std::string_view rel, std::string_view target) {
-    const std::string path = Path(rel);
+void MakeLink(const std::string& path, std::string_view target) {
     const std::size_t slash = path.rfind('\\');
-    if (slash > FRoot.size())
-        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
     const std::string nativeTarget = Native(target);
     const bool absolute = nativeTarget.size() > 1 && nativeTarget[1] == ':';
     const std::string resolved =
@@ -173,28 +125,25 @@ void TTempTree::Link(std::string_view rel, std::string_view target) {
         Fail("cannot link", path);
 }
 
-void TTempTree::HardLink(std::string_view rel, std::string_view existingRel) {
-    const std::string path = Path(rel);
-    const std::size_t slash = path.rfind('\\');
-    if (slash > FRoot.size())
-        MakeFolders(path.substr(0, slash), FRoot.size() + 1);
-    if (!::CreateHardLinkW(W(path).c_str(), W(Path(existingRel)).c_str(), nullptr))
+void MakeHardLink(const std::string& path, const std::string& existing) {
+    if (!::CreateHardLinkW(W(path).c_str(), W(existing).c_str(), nullptr))
         Fail("cannot hard-link", path);
 }
 
-void TTempTree::Remove(std::string_view rel) {
-    RemoveAll(Path(rel));
-}
-
-void TTempTree::Deny(std::string_view rel) {
-    const std::string path = Path(rel);
+std::optional<std::intptr_t> Deny(const std::string& path) {
     // No sharing: every later open for reading or listing fails with a sharing violation.
     HANDLE h = ::CreateFileW(W(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         Fail("cannot deny", path);
-    FHeld.push_back(reinterpret_cast<std::intptr_t>(h));
+    return reinterpret_cast<std::intptr_t>(h);
 }
+
+void Release(std::intptr_t handle) {
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+}  // namespace TempTreeSystem
 
 bool RunningAsRoot() {
     return false;
