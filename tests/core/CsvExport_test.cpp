@@ -67,6 +67,7 @@ TEST(ExportListViewToCsv, APathThatCannotBeWrittenRaises) {
     EXPECT_THROW(ExportListViewToCsv(list, tree.TextPath("missing/out.csv")), std::exception);
 }
 
+#ifndef _WIN32
 // The files of a folder other than the ones named, to show that no temporary file stayed.
 std::vector<std::string> OtherFiles(const std::string& folder,
                                     std::initializer_list<std::string> known) {
@@ -86,7 +87,6 @@ TMemoryResultList LongList() {
     return list;
 }
 
-#ifndef _WIN32
 // The exit status of body run in a child process, or 128 + the signal that ended it.
 int InChild(const std::function<int()>& body) {
     const pid_t child = ::fork();

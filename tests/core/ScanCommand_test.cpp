@@ -6,6 +6,7 @@
 #include "support/EngineTest.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
+#include "support/TestTranslations.h"
 #include "translation/Translation.h"
 
 namespace {
@@ -99,15 +100,11 @@ TEST_F(ScanCommand, AnErrorIsReportedAndPartialResultsStay) {
 }
 
 TEST_F(ScanCommand, ATranslationWhosePlaceholdersDoNotFitShowsThatMessageInEnglish) {
-    Tree.File("t/transl.dt",
-              "2\nEnglish\nBroken\nen\nxx\n"
-              "Found %d files (after filters).\n%s und %s\n"
-              "Done.\nFertig.\n");
-    struct TStore : TLanguageStore {
-        std::optional<Text> ReadCurrentLanguage() override { return Text(u"xx"); }
-        bool WriteCurrentLanguage(const Text&) override { return true; }
-    } store;
-    LoadTranslationsFrom(Tree.TextPath("t/transl.dt"), &store);
+    LoadTestTable(
+        "2\nEnglish\nBroken\nen\nxx\n"
+        "Found %d files (after filters).\n%s und %s\n"
+        "Done.\nFertig.\n",
+        u"xx");
     ASSERT_EQ(CurrentLanguageIndex, 1);
 
     EXPECT_EQ(Engine.Scan(), TScanOutcome::soDone);

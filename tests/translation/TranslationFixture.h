@@ -9,23 +9,8 @@
 
 #include "platform/ScopedEnv.h"
 #include "support/TempTree.h"
+#include "support/TestTranslations.h"
 #include "translation/Translation.h"
-
-class TFakeLanguageStore : public TLanguageStore {
-public:
-    std::optional<Text> Stored;
-    bool CanOpen = true;
-    std::vector<Text> Writes;
-
-    std::optional<Text> ReadCurrentLanguage() override { return Stored; }
-    bool WriteCurrentLanguage(const Text& code) override {
-        if (!CanOpen)
-            return false;
-        Writes.push_back(code);
-        Stored = code;
-        return true;
-    }
-};
 
 class TranslationTest : public ::testing::Test {
 protected:

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DialogFixture.h"
-#include "TestTable.h"
+#include "support/TestTranslations.h"
 #include "uNewVersionCheck/UpdateSite.h"
 
 namespace {

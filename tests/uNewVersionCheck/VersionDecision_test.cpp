@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "TestTable.h"
+#include "support/TestTranslations.h"
 #include "translation/Translation.h"
 #include "uNewVersionCheck/VersionDecision.h"
 
