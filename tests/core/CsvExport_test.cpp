@@ -9,7 +9,6 @@
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,6 +16,7 @@
 
 #include "core/CsvExport.h"
 #include "platform/Console.h"
+#include "support/Process.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -87,16 +87,6 @@ TMemoryResultList LongList() {
     return list;
 }
 
-// The exit status of body run in a child process, or 128 + the signal that ended it.
-int InChild(const std::function<int()>& body) {
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(body());
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
 // A size limit below the new file's size: the export fails, or the process is ended by the
 // limit's signal in the middle of the write; either way the old report is whole.
 TEST(ExportListViewToCsv, AWriteThatFailsLeavesTheOldReportWhole) {
@@ -106,14 +96,15 @@ TEST(ExportListViewToCsv, AWriteThatFailsLeavesTheOldReportWhole) {
     const struct {
         const char* Name;
         bool IgnoreSignal;
-        int Status;
-    } cases[] = {{"the write fails", true, 1}, {"the process ends", false, 128 + SIGXFSZ}};
+        TChildEnd End;
+    } cases[] = {{"the write fails", true, {true, 1, 0}},
+                 {"the process ends", false, {false, -1, SIGXFSZ}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         TTempTree tree;
         tree.File("report.csv", old);
         const Text target = tree.TextPath("report.csv");
-        const int status = InChild([&] {
+        const TChildEnd end = RunForked([&] {
             if (c.IgnoreSignal)
                 Platform::IgnoreOutputSignals();
             const rlimit limit{4096, 4096};
@@ -125,7 +116,9 @@ TEST(ExportListViewToCsv, AWriteThatFailsLeavesTheOldReportWhole) {
             }
             return 0;
         });
-        EXPECT_EQ(status, c.Status);
+        EXPECT_EQ(end.Exited, c.End.Exited);
+        EXPECT_EQ(end.ExitStatus, c.End.ExitStatus);
+        EXPECT_EQ(end.Signal, c.End.Signal);
         EXPECT_EQ(ReadWholeFile(tree.Path("report.csv")), old);
         const auto others = OtherFiles(tree.Root(), {"report.csv"});
         if (c.IgnoreSignal)

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,6 +10,7 @@
 
 #include "ScopedEnv.h"
 #include "platform/LanguageStore.h"
+#include "support/Process.h"
 #include "support/TempTree.h"
 #include "support/TestHost.h"
 
@@ -77,9 +77,8 @@ TEST_F(LanguageStore, HomeConfigWhenNoConfigFolderIsSet) {
 // What reads the value runs in a child with an alarm and room for 1 GiB more of memory: a
 // reader that hangs on a pipe or reads a device without end is ended there.
 enum { rcNoValue = 10, rcValue = 11, rcError = 12 };
-int ReadInChild() {
-    const pid_t child = ::fork();
-    if (child == 0) {
+TChildEnd ReadInChild() {
+    return RunForked([] {
         ::alarm(5);
         // Above what the process maps already (a sanitizer maps a lot).
         unsigned long long pages = 0;
@@ -92,14 +91,11 @@ int ReadInChild() {
         const rlimit memory{room, room};
         ::setrlimit(RLIMIT_AS, &memory);
         try {
-            ::_exit(ReadStoredLanguage() ? rcValue : rcNoValue);
+            return ReadStoredLanguage() ? rcValue : rcNoValue;
         } catch (...) {
-            ::_exit(rcError);
+            return rcError;
         }
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    });
 }
 
 TEST_F(LanguageStore, OnlyARegularFileOfBoundedSizeIsRead) {
@@ -137,7 +133,9 @@ TEST_F(LanguageStore, OnlyARegularFileOfBoundedSizeIsRead) {
         SCOPED_TRACE(c.Name);
         Tree.Folder("config");
         c.Make();
-        EXPECT_EQ(ReadInChild(), c.Expected);
+        const TChildEnd end = ReadInChild();
+        EXPECT_TRUE(end.Exited) << "ended by signal " << end.Signal;
+        EXPECT_EQ(end.ExitStatus, c.Expected);
         Tree.Remove("config");
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Runs a program of the build as a separate process, for black-box tests of the command line.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,3 +17,15 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
 
 // The folder of the build's executables.
 std::string BinFolder();
+
+#ifndef _WIN32
+// How a forked child ended: the status it exited with, or the signal that ended it.
+struct TChildEnd {
+    bool Exited = false;
+    int ExitStatus = -1;  // when Exited
+    int Signal = 0;       // when not
+};
+
+// Runs body in a forked child, which exits with body's value (0..255).
+TChildEnd RunForked(const std::function<int()>& body);
+#endif

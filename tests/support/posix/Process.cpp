@@ -82,3 +82,19 @@ TProcessResult RunProgram(const std::string& program, const std::vector<std::str
     ::unlink(errName);
     return result;
 }
+
+TChildEnd RunForked(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    TChildEnd end;
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child)
+        return end;
+    end.Exited = WIFEXITED(status);
+    if (end.Exited)
+        end.ExitStatus = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        end.Signal = WTERMSIG(status);
+    return end;
+}
