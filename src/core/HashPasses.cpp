@@ -46,21 +46,32 @@ void THashPasses::ShowCount(std::size_t done) {
         TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, FTotal}));
 }
 
+bool THashPasses::ShowTensReached(std::size_t done) {
+    bool shown = false;
+    for (; FNextText <= done; shown = true) {
+        ShowCount(FNextText);
+        FNextText = FNextText == FTotal ? FTotal + 1 : std::min(FNextText + 10, FTotal);
+    }
+    return shown;
+}
+
 void THashPasses::ShowDone() {
     const std::size_t done = FDone.load();
     if (done == FShownPosition)
         return;
     FHost.SetProgressPosition(Clamp(done));
     FShownPosition = done;
-    ShowCount(done);
-    FShownTheEnd = done == FTotal;
+    if (FWorkers == 0)
+        ShowTensReached(done);
+    else
+        ShowCount(done);
 }
 
 bool THashPasses::RunSequentially(std::size_t count, const TWork& work) {
     // An error of a message handler is the phase's, not the file's: it is carried past the
     // file's own error handling and raised here.
     std::exception_ptr handlerError;
-    // Besides the status every 10 items, messages are handled once the pacer's interval of
+    // Besides the status every 10 files, messages are handled once the pacer's interval of
     // work has gone by, between items and between the blocks of one, and Stop ends a file
     // half read.
     const TKeepGoing keepGoing = [&] {
@@ -84,10 +95,7 @@ bool THashPasses::RunSequentially(std::size_t count, const TWork& work) {
             FHost.SetProgressPosition(Clamp(done));
             FShownPosition = done;
         }
-        const bool theEnd = done == FTotal && !FShownTheEnd;
-        if (FSteps++ % 10 == 0 || theEnd) {
-            ShowCount(done);
-            FShownTheEnd = done == FTotal;
+        if (ShowTensReached(done)) {
             FHost.KeepResponsive();
             FPacer.Kept();
         } else if (!keepGoing() && handlerError) {

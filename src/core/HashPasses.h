@@ -1,7 +1,8 @@
 #pragma once
 // The passes of the hashing phase over its files, in the phase's mode, with its progress.
 //
-// Sequential mode works on the user-interface thread: it shows the count every 10 items and
+// Sequential mode works on the user-interface thread: it shows the count every 10 files (1,
+// 11, 21 and so on, and the last: a count that jumps past several shows each in turn) and
 // handles messages whenever the pacer's interval has gone by, between items and inside one
 // (through the TKeepGoing given to the work). Parallel mode starts workers for each pass
 // that claim items one at a time through an atomic counter; the user-interface thread polls
@@ -38,6 +39,8 @@ private:
     bool RunSequentially(std::size_t count, const TWork& work);
     bool RunInParallel(std::size_t count, const TWork& work);
     void ShowCount(std::size_t done);
+    // Sequential: the counts of every 10 files that done has reached; whether any was shown.
+    bool ShowTensReached(std::size_t done);
 
     TScanHost& FHost;
     const TStopToken& FStop;
@@ -46,6 +49,5 @@ private:
     TPacer FPacer;
     std::atomic<std::size_t> FDone{0};
     std::size_t FShownPosition = 0;
-    std::size_t FSteps = 0;     // sequential: items worked on, all passes together
-    bool FShownTheEnd = false;  // sequential: the text of the last file was shown
+    std::size_t FNextText = 1;  // sequential: the next count to show
 };
