@@ -12,13 +12,16 @@
 #include <span>
 #include <vector>
 
-// How much each check reads. Chosen by benchmark.
+// How much each check reads, chosen by benchmark: with 64 KiB rather than 4 KiB, a clone of
+// up to 64 KiB (most of a tree of documents) is opened once instead of three times, near
+// clones that differ a few KiB from either end are settled, and a cold disk answers a
+// 64 KiB read about as fast as a 4 KiB one.
 struct TPartialCheckPlan {
     // 0: no partial checks, every same-size file is hashed whole. A file no larger than
     // this is hashed whole from the first check's one read.
-    std::size_t FirstBlock = 4 * 1024;
-    std::size_t LastBlock = 4 * 1024;
-    std::size_t MiddleBlock = 4 * 1024;
+    std::size_t FirstBlock = 64 * 1024;
+    std::size_t LastBlock = 64 * 1024;
+    std::size_t MiddleBlock = 64 * 1024;
     // Files at least this large also get the middle check.
     std::int64_t MiddleFrom = 1024 * 1024;
 

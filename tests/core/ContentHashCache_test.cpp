@@ -169,7 +169,7 @@ TEST_F(HashCache, AStoppedPhaseWritesWhatItHashed) {
 // known still takes part in the checks: gone since the walk, it may match any file, so a
 // new copy of its bytes is hashed and grouped with it as hashing every file whole would.
 TEST_F(HashCache, SettledFilesAreNotKeptAndAKnownDigestStillMeetsItsCopies) {
-    const std::string bytes(20000, 'p');
+    const std::string bytes(DefaultPartialChecks.FirstBlock * 2, 'p');
     Tree.File("t/a", bytes);
     Tree.File("t/b", bytes);
     Tree.File("t/c", "q" + bytes.substr(1));  // differs in its first byte

@@ -90,7 +90,8 @@ std::string Flipped(std::string bytes, std::size_t at) {
 
 TEST_F(ContentHashChecks, SmallFixturesListTheSameEveryWay) {
     const std::string big(200000, 'b');  // tiny blocks: its middle check reads from 98304
-    const std::string mid(9000, 'm');    // past the default first block
+    const std::size_t block = DefaultPartialChecks.FirstBlock;
+    const std::string mid(70000, 'm');  // past the default first block
     const struct {
         const char* Name;
         std::vector<std::pair<const char*, std::string>> Files;
@@ -99,7 +100,7 @@ TEST_F(ContentHashChecks, SmallFixturesListTheSameEveryWay) {
     } cases[] = {
         {"small clones and a small other", {{"a", "same"}, {"b", "same"}, {"c", "diff"}}, 1, false},
         {"only the first byte differs", {{"a", mid}, {"b", Flipped(mid, 0)}, {"c", mid}}, 1, true},
-        {"only the last byte differs", {{"a", mid}, {"b", Flipped(mid, 8999)}}, 0, true},
+        {"only the last byte differs", {{"a", mid}, {"b", Flipped(mid, 69999)}}, 0, true},
         {"only the middle differs", {{"a", big}, {"b", Flipped(big, 98304)}, {"c", big}}, 1, true},
         {"a byte no check reads differs", {{"a", big}, {"b", Flipped(big, 150001)}}, 0, false},
         {"a shared prefix", {{"a", big + "x"}, {"b", big + "y"}, {"c", big + "y"}}, 1, true},
@@ -109,11 +110,11 @@ TEST_F(ContentHashChecks, SmallFixturesListTheSameEveryWay) {
          3,
          false},
         {"the size of a block and one more",
-         {{"a", std::string(4096, 'k')},
-          {"b", std::string(4096, 'k')},
-          {"c", std::string(4097, 'k')},
-          {"d", std::string(4097, 'k')},
-          {"e", Flipped(std::string(4097, 'k'), 4096)}},
+         {{"a", std::string(block, 'k')},
+          {"b", std::string(block, 'k')},
+          {"c", std::string(block + 1, 'k')},
+          {"d", std::string(block + 1, 'k')},
+          {"e", Flipped(std::string(block + 1, 'k'), block)}},
          2,
          true},
     };
@@ -136,7 +137,7 @@ TEST_F(ContentHashChecks, ASeededRandomTreeListsTheSameEveryWay) {
             c = static_cast<char>(rng() & 0xFF);
         return s;
     };
-    const std::size_t sizes[] = {1, 3, 16, 17, 100, 4096, 4097, 9000, 70000, 1100000};
+    const std::size_t sizes[] = {1, 3, 16, 17, 100, 4096, 65536, 65537, 140000, 1100000};
     int n = 0;
     auto add = [&](const std::string& content) {
         Tree.File("t/d" + std::to_string(n % 5) + "/f" + std::to_string(n) + ".bin", content);

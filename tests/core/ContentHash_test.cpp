@@ -141,8 +141,10 @@ TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
         State.Clear();
         Tree.Remove("s");
         for (int i = 0; i < 25; ++i)
-            Tree.File("s/f" + std::to_string(100 + i),
-                      (settled ? std::string(9000, 'l') : "same size ") + std::to_string(10 + i));
+            Tree.File(
+                "s/f" + std::to_string(100 + i),
+                (settled ? std::string(DefaultPartialChecks.FirstBlock + 100, 'l') : "same size ") +
+                    std::to_string(10 + i));
         Collect("s");
         Host.Settings.ParallelHash = false;
         ComputeAllHashes(Host, Stop, State.Files);
