@@ -188,8 +188,8 @@ private:
     }
 
     // One check over the live targets; settles those that no other matches. Files hashed
-    // whole from the first check's read, and files that cannot be read, leave live too.
-    // False when the phase stopped.
+    // whole from the first check's read, and files that cannot be read, leave the checks
+    // too. False when the phase stopped.
     bool Check(TPartialCheck check, std::vector<std::uint32_t>& live) {
         if (!FPlan.Enabled() && check != TPartialCheck::pcFirst)
             return true;
