@@ -11,6 +11,12 @@
       content mode against jdupes, rmlint, fdupes and rdfind, each checked to find the
       same duplicate groups; name and size modes against the plain walk. Without the
       digest cache (--no-cache), as the peers keep none.
+  bench/bench.py peers CORPUS... [--runs N] [--cold]
+      content mode (parallel, no cache) beside jdupes -r -H -q, rdfind and fdupes on each
+      tree: median time, ratios against jdupes and rdfind, peak memory, and whether every
+      tool found the same groups (files compared by identity, so that hard links and the
+      order inside a group do not count). --cold drops the page cache before each run
+      (root only), so every tool reads from the disk.
   bench/bench.py rescan CORPUS [--runs N]
       a second content scan of the unchanged tree, its digests from the cache, against the
       walk alone and a scan without the cache; the cache's size per file. The cache is a
@@ -50,9 +56,20 @@ def run(cmd, env=None):
     return elapsed, int(proc.stderr.decode().strip().splitlines()[-1]) * 1024
 
 
-def measure(name, cmd, runs, env=None):
-    run(cmd, env)  # warm-up
-    results = [run(cmd, env) for _ in range(runs)]
+def drop_caches():
+    subprocess.run(["sync"], check=True)
+    with open("/proc/sys/vm/drop_caches", "w") as f:
+        f.write("3\n")
+
+
+def measure(name, cmd, runs, env=None, cold=False):
+    if not cold:
+        run(cmd, env)  # warm-up
+    results = []
+    for _ in range(runs):
+        if cold:
+            drop_caches()
+        results.append(run(cmd, env))
     t = statistics.median(r[0] for r in results)
     m = max(r[1] for r in results)
     return {"name": name, "time": t, "rss": m}
@@ -187,6 +204,52 @@ def clones(args):
     print("\n(ratio: against the first row)")
 
 
+def by_identity(groups):
+    """Groups as sets of (device, inode), groups of one file left out."""
+    out = set()
+    for g in groups:
+        ids = set()
+        for path in g:
+            try:
+                st = os.lstat(path)
+            except OSError:
+                continue
+            ids.add((st.st_dev, st.st_ino))
+        if len(ids) > 1:
+            out.add(frozenset(ids))
+    return out
+
+
+def peers(args):
+    rdfind_out = os.path.join(TOP, "build", "rdfind-results.txt")
+    summary = []
+    for corpus in (os.path.abspath(c) for c in args.corpus):
+        tools = [
+            ("twinseek-cli content", [CLI, "--compare", "content", "--no-cache", "--min-size-mb", "0",
+                                      "--max-groups", "0", "-q", corpus], parse_ours),
+            ("jdupes -r -H -q", ["jdupes", "-r", "-H", "-q", corpus], parse_blank_separated),
+            ("rdfind -dryrun true", ["rdfind", "-dryrun", "true", "-outputname", rdfind_out, corpus], None),
+            ("fdupes -r -q -n", ["fdupes", "-r", "-q", "-n", corpus], parse_blank_separated),
+        ]
+        found = []
+        for name, cmd, parse in tools:
+            text = capture(cmd)
+            found.append(by_identity(parse(text) if parse else parse_rdfind(rdfind_out)))
+        print(f"\n{corpus} ({'cold' if args.cold else 'warm'} cache): {len(found[0])} groups")
+        for (name, _, _), groups in zip(tools[1:], found[1:]):
+            verdict = "same groups" if groups == found[0] else f"DIFFERENT ({len(groups)} groups)"
+            print(f"  {name:<24} {verdict}")
+        rows = [measure(name, cmd, args.runs, cold=args.cold) for name, cmd, _ in tools]
+        table(rows, rows[1])
+        ours, jdupes, rdfind, fdupes = rows
+        summary.append((os.path.basename(corpus), ours["time"] / jdupes["time"], ours["time"] / rdfind["time"],
+                        ours["time"] / fdupes["time"], all(f == found[0] for f in found[1:])))
+    print(f"\n{'tree':<12} {'/ jdupes':>9} {'/ rdfind':>9} {'/ fdupes':>9}  groups")
+    for tree, j, r, f, same in summary:
+        print(f"{tree:<12} {j:9.2f} {r:9.2f} {f:9.2f}  {'same' if same else 'DIFFERENT'}")
+    print("\n(ratio column of the tables: against jdupes)")
+
+
 def cache_env():
     """A digest cache of the benchmark's own, empty at first."""
     home = os.path.join(TOP, "build", "bench-cache")
@@ -264,13 +327,18 @@ def edits(args):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["walk", "folders", "clones", "rescan", "edits"])
-    parser.add_argument("corpus")
+    parser.add_argument("what", choices=["walk", "folders", "clones", "peers", "rescan", "edits"])
+    parser.add_argument("corpus", nargs="+")
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--cold", action="store_true", help="peers: drop the page cache before each run")
     parser.add_argument("--with-rmlint", action="store_true",
                         help="folders: add rmlint's duplicate-directory mode (slow: it reads contents)")
     args = parser.parse_args()
-    {"walk": walk, "folders": folders, "clones": clones, "rescan": rescan, "edits": edits}[args.what](args)
+    if args.what != "peers":
+        if len(args.corpus) != 1:
+            parser.error(f"{args.what} takes one corpus")
+        args.corpus = args.corpus[0]
+    {"walk": walk, "peers": peers, "folders": folders, "clones": clones, "rescan": rescan, "edits": edits}[args.what](args)
 
 
 if __name__ == "__main__":

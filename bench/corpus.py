@@ -4,6 +4,9 @@
   bench/corpus.py small   DIR   about 200,000 small files in nested folders
   bench/corpus.py mixed   DIR   about 20,000 files, 3 GB, long-tailed sizes
   bench/corpus.py big     DIR   a few dozen same-size 64 MB files, some duplicates
+  bench/corpus.py bigsame DIR   24 same-size 64 MB files: clones and near clones that
+                                differ in one byte at the start, the end, the middle or
+                                anywhere between
 
 The same preset always gives the same tree, byte for byte.
 """
@@ -115,14 +118,39 @@ def big(root):
     print(f"{n} files of {size} bytes")
 
 
+def bigsame(root):
+    # 6 contents, each with one clone and two near clones of one changed byte: 24 files of
+    # one size, like a camera's raw files or a video library, of 6 groups of 2.
+    rng = random.Random(6464)
+    size = 64 * 1024 * 1024
+    positions = [0, size - 1, size // 2, 4096, size - 4097, size // 2 + 4096 + 7,
+                 rng.randrange(size), rng.randrange(size), 1 << 20, size - (1 << 20),
+                 rng.randrange(size), 100]
+    n = 0
+    for k in range(6):
+        data = block(rng, size)
+        write(os.path.join(root, f"g{k}", "original.bin"), data)
+        write(os.path.join(root, f"g{k}", "clone.bin"), data)
+        n += 2
+        for v in range(2):
+            near = bytearray(data)
+            near[positions[2 * k + v]] ^= 0x5A
+            write(os.path.join(root, f"g{k}", f"near{v}.bin"), bytes(near))
+            n += 1
+    print(f"{n} files of {size} bytes")
+
+
+PRESETS = {"small": small, "mixed": mixed, "big": big, "bigsame": bigsame}
+
+
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] not in ("small", "mixed", "big"):
+    if len(sys.argv) != 3 or sys.argv[1] not in PRESETS:
         sys.exit(__doc__)
     root = sys.argv[2]
     if os.path.exists(root) and os.listdir(root):
         sys.exit(f"{root} is not empty")
     os.makedirs(root, exist_ok=True)
-    {"small": small, "mixed": mixed, "big": big}[sys.argv[1]](root)
+    PRESETS[sys.argv[1]](root)
 
 
 if __name__ == "__main__":

@@ -1,23 +1,15 @@
 #include "core/ContentHash.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <exception>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
-#include <unordered_map>
 #include <vector>
 
 #include "core/Buckets.h"
 #include "core/DigestCache.h"
-#include "core/Pacer.h"
+#include "core/HashPasses.h"
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
-#include "translation/TextFormat.h"
 #include "translation/Translation.h"
 
 namespace {
@@ -32,11 +24,12 @@ bool IsExpectedFile(const Platform::TFileStatus& now, const Platform::TFileStatu
 // expected), which is only asked after a failed open: the phase opens hundreds of thousands
 // of files that are there.
 std::optional<Platform::TFileReader> OpenFile(const Text& path,
-                                              const Platform::TFileStatus* expected) {
+                                              const Platform::TFileStatus* expected,
+                                              Platform::TReadAccess access) {
     try {
         return std::optional<Platform::TFileReader>(
             std::in_place, path,
-            expected ? Platform::TLinkRule::lrRefuse : Platform::TLinkRule::lrFollow);
+            expected ? Platform::TLinkRule::lrRefuse : Platform::TLinkRule::lrFollow, access);
     } catch (const Platform::EPlatformError&) {
         Platform::TFileStatus now;
         const bool there = expected
@@ -53,27 +46,39 @@ bool OpenedExpectedFile(const Platform::TFileReader& file, const Platform::TFile
     return expected == nullptr || IsExpectedFile(file.Status(), *expected);
 }
 
-// Asked between two blocks of one file; false abandons the file (Stop inside a large file).
-using TKeepGoing = std::function<bool()>;
-
 // Thrown out of the read loop when TKeepGoing says so; no error.
 struct EHashAbandoned {};
+
+// One buffer per thread: the phase reads many small files.
+unsigned char* ReadBuffer() {
+    thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[HashBlockSize]);
+    return buffer.get();
+}
 
 std::optional<Platform::TSha1Digest> DigestOf(const Text& path,
                                               const Platform::TFileStatus* expected,
                                               const TKeepGoing& keepGoing) {
-    std::optional<Platform::TFileReader> file = OpenFile(path, expected);
+    // Read-ahead advice costs a call: only worth it for a file of several blocks.
+    const bool large = expected == nullptr || expected->Size > std::int64_t{HashBlockSize};
+    std::optional<Platform::TFileReader> file =
+        OpenFile(path, expected,
+                 large ? Platform::TReadAccess::raSequential : Platform::TReadAccess::raDefault);
     if (!file || !OpenedExpectedFile(*file, expected))
         return std::nullopt;
     Platform::TFileReader& reader = *file;
     Platform::TSha1 sha;
-    // One buffer per thread: the phase hashes many small files.
-    thread_local std::unique_ptr<unsigned char[]> buffer(new unsigned char[HashBlockSize]);
+    unsigned char* buffer = ReadBuffer();
+    std::int64_t total = 0;
     for (;;) {
-        const std::size_t n = reader.Read(buffer.get(), HashBlockSize);
+        const std::size_t n = reader.Read(buffer, HashBlockSize);
         if (n == 0)
             break;
-        sha.Update(buffer.get(), n);
+        sha.Update(buffer, n);
+        total += static_cast<std::int64_t>(n);
+        // A short read that reaches the size the file was opened with is its end: one read
+        // fewer for each small file.
+        if (expected != nullptr && n < HashBlockSize && total == expected->Size)
+            break;
         if (keepGoing && !keepGoing())
             throw EHashAbandoned{};
     }
@@ -95,191 +100,222 @@ Text ComputeFileHash(const Text& path) {
 namespace {
 
 // What the cache made of one target: its stamp before it was read, and where its digest
-// came from. Written only by the thread that claimed the target.
+// came from. Written only by the thread that works on the target.
 struct TCacheSlot {
     enum TSource : std::uint8_t { csNone, csCache, csRead } Source = csNone;
     Platform::TFileStamp Stamp;
     std::int64_t ReadTime = 0;
 };
 
-// The cache of the phase: read-only while files are hashed; the slots go into it afterwards.
-struct TPhaseCache {
-    const TDigestCache* Cache = nullptr;  // nullptr: no cache
-    std::vector<TCacheSlot> Slots;        // one per target
+Platform::TFileStamp WalkedStamp(const TFileInfo& file) {
+    return Platform::TFileStamp{.Id = file.Id,
+                                .Size = file.Size,
+                                .ModifiedTime = file.ModifiedTime,
+                                .ChangeTime = file.ChangeTime};
+}
+
+Platform::TFileStatus ExpectedStatus(const TFileInfo& file) {
+    return Platform::TFileStatus{.Size = file.Size, .Id = file.Id, .IsRegular = true};
+}
+
+// One file of the phase.
+struct TTarget {
+    TFileInfo* File = nullptr;
+    std::uint32_t Group = SettledGroup;  // its size bucket, narrowed by each check
+    bool Known = false;     // its digest was known before any reading (an earlier phase, the cache)
+    bool Wild = false;      // known, but a check could not read it: it may match any file
+    std::uint64_t Key = 0;  // the key of the current check's block
 };
 
-// A file whose stamp as the walk found it matches an entry takes the entry's digest unread:
-// the digest of its content as it was then. A file that is read is kept for the cache only
-// when the walk's stamp still holds after the reading: one written since is not kept.
-std::optional<Platform::TSha1Digest> CachedDigestOf(const TFileInfo& file,
-                                                    const Platform::TFileStatus& expected,
-                                                    const TDigestCache& cache, TCacheSlot& slot,
-                                                    const TKeepGoing& keepGoing) {
-    const Platform::TFileStamp walked{.Id = file.Id,
-                                      .Size = file.Size,
-                                      .ModifiedTime = file.ModifiedTime,
-                                      .ChangeTime = file.ChangeTime};
-    if (const Platform::TSha1Digest* digest = cache.Find(walked)) {
-        slot = TCacheSlot{.Source = TCacheSlot::csCache, .Stamp = walked};
-        return *digest;
-    }
-    const std::int64_t readTime = Platform::CurrentFileTime();
-    auto digest = DigestOf(file.FullPath, &expected, keepGoing);
-    Platform::TFileStamp after;
-    if (digest && Platform::QueryFileStamp(file.FullPath, after) && after == walked)
-        slot = TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = walked, .ReadTime = readTime};
-    return digest;
-}
+// The hashing phase over its targets: the digests known without reading, the partial checks
+// that settle files which cannot have a clone, and the full digest of the rest.
+class TStagedHashing {
+public:
+    TStagedHashing(THashPasses& passes, std::vector<TTarget>& targets, const TDigestCache* cache,
+                   std::vector<TCacheSlot>& slots, const TPartialCheckPlan& plan)
+        : FPasses(passes), FTargets(targets), FCache(cache), FSlots(slots), FPlan(plan) {}
 
-// One claimed file: an error leaves its digest empty and never stops the phase. False when
-// keepGoing abandoned the file: it has no digest and is not counted as done.
-bool HashOne(TFileInfo& file, TCacheSlot* slot, const TDigestCache* cache,
-             const TKeepGoing& keepGoing) {
-    if (file.HasContentHash())
-        return true;
-    try {
-        const Platform::TFileStatus expected{.Size = file.Size, .Id = file.Id, .IsRegular = true};
-        const auto digest = cache != nullptr
-                                ? CachedDigestOf(file, expected, *cache, *slot, keepGoing)
-                                : DigestOf(file.FullPath, &expected, keepGoing);
-        if (digest)
-            file.SetContentHash(*digest);
-        else
-            file.ClearContentHash();
-    } catch (const EHashAbandoned&) {
-        file.ClearContentHash();
-        return false;
-    } catch (...) {
-        file.ClearContentHash();
-    }
-    return true;
-}
-
-bool HashTarget(const std::vector<TFileInfo*>& targets, TPhaseCache& cache, std::size_t i,
-                const TKeepGoing& keepGoing) {
-    return HashOne(*targets[i], cache.Cache ? &cache.Slots[i] : nullptr, cache.Cache, keepGoing);
-}
-
-void HashSequentially(TScanHost& host, const TStopToken& stop,
-                      const std::vector<TFileInfo*>& targets, TPhaseCache& cache) {
-    const std::size_t n = targets.size();
-    TPacer pacer(host, stop);
-    // An error of a message handler is the phase's, not the file's: it is carried past the
-    // file's own error handling and raised here.
-    std::exception_ptr handlerError;
-    // Besides the status every 10 files, messages are handled once the pacer's interval of
-    // work has gone by, between files and between the blocks of one, and Stop ends a file
-    // half read.
-    const TKeepGoing keepGoing = [&] {
-        try {
-            return pacer.Continue();
-        } catch (...) {
-            handlerError = std::current_exception();
-            return false;
+    void Run() {
+        TakeKnownDigests();
+        std::vector<std::uint32_t> live;
+        for (std::uint32_t i = 0; i < FTargets.size(); ++i)
+            if (FTargets[i].Group != SettledGroup)
+                live.push_back(i);
+        // The first check reads small files whole: they are hashed from that one read.
+        for (const TPartialCheck check : AllPartialChecks) {
+            if (!Check(check, live))
+                return;
         }
-    };
-    host.SetProgressPosition(0);
-    host.SetProgressMax(ProgressCount(n));
-    for (std::size_t i = 0; i < n; ++i) {
-        if (stop.Requested())
-            break;
-        const bool finished = HashTarget(targets, cache, i, keepGoing);
-        if (handlerError)
-            std::rethrow_exception(handlerError);
-        if (!finished)
-            break;
-        host.SetProgressPosition(ProgressCount(i + 1));
-        if (i % 10 == 0 || i + 1 == n) {
-            host.SetStatus(
-                TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {i + 1, n}));
-            host.KeepResponsive();
-            pacer.Kept();
-        } else if (!keepGoing() && handlerError) {
-            std::rethrow_exception(handlerError);
-        }
+        std::vector<std::uint32_t> unknown;
+        for (const std::uint32_t i : live)
+            if (!FTargets[i].Known)
+                unknown.push_back(i);
+        FPasses.Run(unknown.size(), [&](std::size_t k, const TKeepGoing& keepGoing) {
+            return HashWhole(unknown[k], keepGoing);
+        });
     }
-}
 
-void HashInParallel(TScanHost& host, const TStopToken& stop, const std::vector<TFileInfo*>& targets,
-                    TPhaseCache& cache, unsigned workers) {
-    const std::size_t n = targets.size();
-    std::atomic<std::int64_t> nextIndex{-1};
-    std::atomic<std::int64_t> completedCount{0};
-    std::atomic<unsigned> finishedWorkers{0};
-    // The last worker to finish wakes the user-interface thread: a phase that takes its
-    // digests from the cache is over in milliseconds, and waiting out a whole poll interval
-    // would be a good part of a rescan.
-    std::mutex finishedMutex;
-    std::condition_variable finished;
-    // Set when the user-interface thread leaves, by an error too: the workers stop at their
-    // next block instead of hashing every remaining file before the error can show.
-    std::atomic<bool> abandon{false};
-
-    host.SetMarqueeStyle(false);
-    host.SetProgressMax(ProgressCount(n));
-    host.SetProgressPosition(0);
-
-    const TKeepGoing keepGoing = [&] {
-        return !stop.Requested() && !abandon.load(std::memory_order_relaxed);
-    };
-    auto worker = [&] {
-        try {
-            while (keepGoing()) {
-                const std::int64_t k = nextIndex.fetch_add(1) + 1;
-                if (k >= static_cast<std::int64_t>(n))
-                    break;
-                if (!HashTarget(targets, cache, static_cast<std::size_t>(k), keepGoing))
-                    break;
-                completedCount.fetch_add(1);
+private:
+    // A file whose stamp as the walk found it matches an entry takes the entry's digest
+    // unread: the digest of its content as it was then. A size bucket of known digests only
+    // needs no reading at all.
+    void TakeKnownDigests() {
+        std::size_t known = 0;
+        for (std::size_t i = 0; i < FTargets.size(); ++i) {
+            TTarget& t = FTargets[i];
+            if (!t.File->HasContentHash() && FCache != nullptr) {
+                const Platform::TFileStamp walked = WalkedStamp(*t.File);
+                if (const Platform::TSha1Digest* digest = FCache->Find(walked)) {
+                    t.File->SetContentHash(*digest);
+                    FSlots[i] = TCacheSlot{.Source = TCacheSlot::csCache, .Stamp = walked};
+                }
             }
-        } catch (...) {
-            // Counts as finished like any other way out.
+            t.Known = t.File->HasContentHash();
+            known += t.Known;
         }
-        {
-            const std::lock_guard lock(finishedMutex);
-            finishedWorkers.fetch_add(1);
+        for (std::size_t b = 0; b < FTargets.size();) {
+            std::size_t e = b;
+            bool allKnown = true;
+            for (; e < FTargets.size() && FTargets[e].Group == FTargets[b].Group; ++e)
+                allKnown = allKnown && FTargets[e].Known;
+            if (allKnown)
+                for (std::size_t i = b; i < e; ++i)
+                    FTargets[i].Group = SettledGroup;
+            b = e;
         }
-        finished.notify_one();
-    };
-
-    std::vector<std::thread> threads;
-    threads.reserve(workers);
-    // Stops and joins the workers on every way out, errors of the user-interface thread
-    // included, so no worker outlives the targets and the records it hashes.
-    struct TJoiner {
-        std::vector<std::thread>& Threads;
-        std::atomic<bool>& Abandon;
-        ~TJoiner() {
-            Abandon.store(true);
-            for (auto& t : Threads)
-                if (t.joinable())
-                    t.join();
-        }
-    } joiner{threads, abandon};
-    for (unsigned w = 0; w < workers; ++w)
-        threads.emplace_back(worker);
-
-    // Once more after the last worker has finished, so that the last text shows the end.
-    for (bool allFinished = false;;) {
-        const std::int64_t done = completedCount.load();
-        host.SetProgressPosition(ProgressCount(static_cast<std::size_t>(done)));
-        host.SetStatus(
-            stop.Requested()
-                ? TranslateFormat(u"Stopping SHA-1 hashing... %d / %d", {done, n})
-                : TranslateFormat(u"Computing SHA-1 hashes (size filtered)... %d / %d", {done, n}));
-        host.KeepResponsive();
-        if (allFinished)
-            break;
-        std::unique_lock lock(finishedMutex);
-        allFinished = finished.wait_for(lock, TPacer::DefaultInterval,
-                                        [&] { return finishedWorkers.load() == workers; });
+        FPasses.Done(known);
+        FPasses.ShowDone();
     }
-    host.SetProgressPosition(ProgressCount(static_cast<std::size_t>(completedCount.load())));
-}
+
+    // One check over the live targets; settles those that no other matches. Files hashed
+    // whole from the first check's read, and files that cannot be read, leave the checks
+    // too. False when the phase stopped.
+    bool Check(TPartialCheck check, std::vector<std::uint32_t>& live) {
+        if (!FPlan.Enabled() && check != TPartialCheck::pcFirst)
+            return true;
+        std::vector<std::uint32_t> items;
+        for (const std::uint32_t i : live) {
+            TTarget& t = FTargets[i];
+            t.Key = 0;
+            if (check == TPartialCheck::pcFirst ? !(t.Known && FPlan.WholeInFirst(t.File->Size))
+                                                : CheckBlock(FPlan, check, t.File->Size).Length)
+                items.push_back(i);
+        }
+        const bool finished =
+            FPasses.Run(items.size(), [&](std::size_t k, const TKeepGoing& keepGoing) {
+                return CheckOne(check, items[k], keepGoing);
+            });
+        if (!finished)
+            return false;
+        std::vector<TCheckEntry> entries;
+        entries.reserve(live.size());
+        for (const std::uint32_t i : live) {
+            const TTarget& t = FTargets[i];
+            entries.push_back({.Group = t.Group, .Key = t.Key, .Wild = t.Wild});
+        }
+        const std::vector<std::uint32_t> groups = RefineGroups(entries);
+        std::vector<std::uint32_t> stillLive;
+        std::size_t settled = 0;
+        for (std::size_t k = 0; k < live.size(); ++k) {
+            TTarget& t = FTargets[live[k]];
+            const bool wasLive = t.Group != SettledGroup;
+            t.Group = groups[k];
+            if (t.Group != SettledGroup)
+                stillLive.push_back(live[k]);
+            else if (wasLive && !t.Known)
+                ++settled;
+        }
+        live.swap(stillLive);
+        FPasses.Done(settled);
+        FPasses.ShowDone();
+        return true;
+    }
+
+    // One target at one check. A small file's first check hashes it whole; a file that is
+    // gone, swapped or unreadable leaves the checks without a digest (a known one may match
+    // anything). False when abandoned.
+    bool CheckOne(TPartialCheck check, std::uint32_t i, const TKeepGoing& keepGoing) {
+        TTarget& t = FTargets[i];
+        if (check == TPartialCheck::pcFirst && FPlan.WholeInFirst(t.File->Size)) {
+            if (!HashWhole(i, keepGoing))
+                return false;
+            t.Group = SettledGroup;  // hashed: out of the checks (counted as done)
+            return true;
+        }
+        const TBlockRange block = CheckBlock(FPlan, check, t.File->Size);
+        std::optional<std::uint64_t> key;
+        try {
+            key = BlockKeyOf(*t.File, block);
+        } catch (...) {
+        }
+        if (key) {
+            t.Key = *key;
+        } else if (t.Known) {
+            t.Wild = true;
+        } else {
+            t.Group = SettledGroup;
+            t.File->ClearContentHash();
+            FPasses.Done();
+        }
+        return true;
+    }
+
+    // The key of one block of the file; nothing when the file is gone or not the one the
+    // walk found. Raises when it cannot be read. The read advises against read-ahead: a
+    // check of a few KiB must not pull in ten times that on a cold disk.
+    static std::optional<std::uint64_t> BlockKeyOf(const TFileInfo& file, TBlockRange block) {
+        const Platform::TFileStatus expected = ExpectedStatus(file);
+        std::optional<Platform::TFileReader> reader =
+            OpenFile(file.FullPath, &expected, Platform::TReadAccess::raRandom);
+        if (!reader || !OpenedExpectedFile(*reader, &expected))
+            return std::nullopt;
+        unsigned char* buffer = ReadBuffer();
+        const std::size_t n =
+            reader->ReadAt(buffer, std::min(block.Length, HashBlockSize), block.Offset);
+        return BlockKey(buffer, n);
+    }
+
+    // The digest of the whole file, counted as done; an error leaves it without one and
+    // never stops the phase. A file that is read is kept for the cache only when the walk's
+    // stamp still holds after the reading: one written since is not kept. False when
+    // keepGoing abandoned the file: it has no digest and is not counted.
+    bool HashWhole(std::uint32_t i, const TKeepGoing& keepGoing) {
+        TFileInfo& file = *FTargets[i].File;
+        try {
+            const Platform::TFileStatus expected = ExpectedStatus(file);
+            const std::int64_t readTime = FCache ? Platform::CurrentFileTime() : 0;
+            const auto digest = DigestOf(file.FullPath, &expected, keepGoing);
+            if (digest)
+                file.SetContentHash(*digest);
+            else
+                file.ClearContentHash();
+            const Platform::TFileStamp walked = WalkedStamp(file);
+            Platform::TFileStamp after;
+            if (FCache && digest && Platform::QueryFileStamp(file.FullPath, after) &&
+                after == walked)
+                FSlots[i] =
+                    TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = walked, .ReadTime = readTime};
+        } catch (const EHashAbandoned&) {
+            file.ClearContentHash();
+            return false;
+        } catch (...) {
+            file.ClearContentHash();
+        }
+        FPasses.Done();
+        return true;
+    }
+
+    THashPasses& FPasses;
+    std::vector<TTarget>& FTargets;
+    const TDigestCache* FCache;
+    std::vector<TCacheSlot>& FSlots;
+    const TPartialCheckPlan& FPlan;
+};
 
 // Files of one size, in FFiles order, buckets in the order their first file was met; only
-// buckets of two or more. What sorting them needs is freed before the hashing starts.
-std::vector<TFileInfo*> HashTargets(const TStopToken& stop, const TFileList& files) {
+// buckets of two or more, each its own group. What sorting them needs is freed before the
+// hashing starts.
+std::vector<TTarget> HashTargets(const TStopToken& stop, const TFileList& files) {
     std::vector<std::pair<std::int64_t, std::uint32_t>> bySize;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (stop.Requested())
@@ -288,13 +324,15 @@ std::vector<TFileInfo*> HashTargets(const TStopToken& stop, const TFileList& fil
             bySize.emplace_back(files[i]->Size, static_cast<std::uint32_t>(i));
     }
     const TBuckets buckets = MakeBuckets(std::move(bySize));
-    std::vector<TFileInfo*> targets;
+    std::vector<TTarget> targets;
+    std::uint32_t group = 0;
     for (std::size_t b = 0; b < buckets.Count() && !stop.Requested(); ++b) {
         const auto bucket = buckets.Bucket(b);
         if (bucket.size() < 2)
             continue;
         for (const std::uint32_t i : bucket)
-            targets.push_back(files[i].get());
+            targets.push_back({.File = files[i].get(), .Group = group});
+        ++group;
     }
     return targets;
 }
@@ -302,15 +340,15 @@ std::vector<TFileInfo*> HashTargets(const TStopToken& stop, const TFileList& fil
 // The digests read in this phase go into the cache, the ones taken from it stay, and the
 // file is written; after a stop too, with what was hashed. A cache that cannot be written
 // is left as it is: the next scan reads the files again.
-void UpdateCache(TDigestCacheUse& use, TDigestCache& cache, const std::vector<TFileInfo*>& targets,
+void UpdateCache(TDigestCacheUse& use, TDigestCache& cache, const std::vector<TTarget>& targets,
                  const std::vector<TCacheSlot>& slots) {
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const TCacheSlot& slot = slots[i];
         if (slot.Source == TCacheSlot::csCache) {
             cache.Keep(slot.Stamp);
             ++use.FromCache;
-        } else if (slot.Source == TCacheSlot::csRead && targets[i]->HasContentHash()) {
-            cache.Record(slot.Stamp, targets[i]->Digest(), slot.ReadTime);
+        } else if (slot.Source == TCacheSlot::csRead && targets[i].File->HasContentHash()) {
+            cache.Record(slot.Stamp, targets[i].File->Digest(), slot.ReadTime);
         }
     }
     if (use.Cleared)
@@ -325,7 +363,8 @@ void UpdateCache(TDigestCacheUse& use, TDigestCache& cache, const std::vector<TF
 }  // namespace
 
 void ComputeAllHashes(TScanHost& host, const TStopToken& stop, const TFileList& files,
-                      unsigned workerCount, TDigestCacheUse* cacheUse) {
+                      unsigned workerCount, TDigestCacheUse* cacheUse,
+                      const TPartialCheckPlan& checks) {
     if (cacheUse != nullptr)
         cacheUse->FromCache = 0;
     if (files.empty())
@@ -334,24 +373,21 @@ void ComputeAllHashes(TScanHost& host, const TStopToken& stop, const TFileList& 
     host.KeepResponsive();
     const bool parallel = host.ReadSettings().ParallelHash;
 
-    const std::vector<TFileInfo*> hashTargets = HashTargets(stop, files);
-    if (!hashTargets.empty() && !stop.Requested()) {
+    std::vector<TTarget> targets = HashTargets(stop, files);
+    if (!targets.empty() && !stop.Requested()) {
         TDigestCache cache;
-        TPhaseCache phaseCache;
-        if (cacheUse != nullptr && !cacheUse->Path.empty()) {
+        const bool cached = cacheUse != nullptr && !cacheUse->Path.empty();
+        if (cached)
             cache.Load(cacheUse->Path);
-            phaseCache.Cache = &cache;
-            phaseCache.Slots.resize(hashTargets.size());
-        }
-        if (parallel) {
-            const unsigned workers =
-                workerCount > 0 ? workerCount : std::max(1u, std::thread::hardware_concurrency());
-            HashInParallel(host, stop, hashTargets, phaseCache, workers);
-        } else {
-            HashSequentially(host, stop, hashTargets, phaseCache);
-        }
-        if (phaseCache.Cache != nullptr)
-            UpdateCache(*cacheUse, cache, hashTargets, phaseCache.Slots);
+        std::vector<TCacheSlot> slots(cached ? targets.size() : 0);
+        const unsigned workers = !parallel ? 0
+                                 : workerCount > 0
+                                     ? workerCount
+                                     : std::max(1u, std::thread::hardware_concurrency());
+        THashPasses passes(host, stop, targets.size(), workers);
+        TStagedHashing(passes, targets, cached ? &cache : nullptr, slots, checks).Run();
+        if (cached)
+            UpdateCache(*cacheUse, cache, targets, slots);
     }
     host.SetProgressPosition(0);
 }

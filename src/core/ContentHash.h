@@ -1,19 +1,22 @@
 #pragma once
-// Content mode: the SHA-1 digest of every file whose size another collected file shares.
+// Content mode: the SHA-1 digest of every file that can have a clone.
 //
 // The files that can have a clone are found by size first (buckets of two or more files of
-// 1 byte or more); only those are read. In parallel mode one worker per logical processor
-// claims files one at a time through an atomic counter and counts finished files in another;
-// the user-interface thread polls that count every 30 ms to show progress and to handle
-// window messages (Stop among them). Workers only read the stop flag, between two blocks of
+// 1 byte or more); only those are read. Digests the cache keeps are taken unread. Then the
+// partial checks (PartialChecks.h) read a small block of each large file, first, last and
+// middle, and settle every file that no other file of its size matches there: it gets no
+// digest, like a file of a size of its own. A file no larger than the first block is hashed
+// whole from that one read, and the files that pass every check are hashed whole last. The
+// groups are those of hashing every same-size file whole. The bar counts the candidates;
+// one is done when it is settled or hashed. Each check and the hashing is a pass of
+// HashPasses.h in the phase's mode: workers only read the stop flag, between two blocks of
 // a file too (a stopped file gets no digest and is not counted), and never touch the window;
-// an error on the user-interface thread stops them the same way. The phase returns after
-// every worker has ended, so no record is freed while a worker still uses it. Sequential
-// mode handles messages every 10 files and whenever 30 ms of work have gone by, inside one
-// large file as well.
+// the phase returns after every worker has ended, so no record is freed while a worker
+// still uses it. A stop ends the phase between two files of any pass.
 #include <optional>
 
 #include "core/FileInfo.h"
+#include "core/PartialChecks.h"
 #include "core/ScanHost.h"
 #include "core/StopToken.h"
 #include "platform/FileSystem.h"
@@ -42,6 +45,8 @@ struct TDigestCacheUse {
 };
 
 // The hashing phase over the collected records. workerCount 0: one worker per logical
-// processor. cache: the digests kept between scans, none when not given.
+// processor. cache: the digests kept between scans, none when not given. checks: the
+// partial checks before the full digest (tests and benchmarks turn them off to compare).
 void ComputeAllHashes(TScanHost& host, const TStopToken& stop, const TFileList& files,
-                      unsigned workerCount = 0, TDigestCacheUse* cache = nullptr);
+                      unsigned workerCount = 0, TDigestCacheUse* cache = nullptr,
+                      const TPartialCheckPlan& checks = DefaultPartialChecks);

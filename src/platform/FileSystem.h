@@ -105,16 +105,27 @@ enum class TLinkRule {
     lrRefuse,  // a link is not opened: the open fails (Windows: a link or junction)
 };
 
+// How a file is going to be read, so that the system reads ahead as much as suits it.
+enum class TReadAccess {
+    raDefault,     // the system's own guess
+    raSequential,  // from start to end in large blocks: read ahead generously
+    raRandom,      // a few small blocks here and there: read no more than asked
+};
+
 // A file opened for reading only, shared with other readers and writers.
 class TFileReader {
 public:
     // Raises EPlatformError.
-    explicit TFileReader(const Text& path, TLinkRule links = TLinkRule::lrFollow);
+    explicit TFileReader(const Text& path, TLinkRule links = TLinkRule::lrFollow,
+                         TReadAccess access = TReadAccess::raDefault);
     ~TFileReader();
     TFileReader(const TFileReader&) = delete;
     TFileReader& operator=(const TFileReader&) = delete;
     // Reads up to size bytes; 0 at the end of the file. Raises EPlatformError.
     std::size_t Read(void* buffer, std::size_t size);
+    // Reads size bytes from offset, fewer only where the file ends first. Not to be mixed
+    // with Read on one reader (on Windows it moves Read's position). Raises EPlatformError.
+    std::size_t ReadAt(void* buffer, std::size_t size, std::int64_t offset);
     // Size and identity of the open file itself, whatever its path leads to now. Raises.
     TFileStatus Status() const;
 

@@ -165,6 +165,38 @@ TEST_F(HashCache, AStoppedPhaseWritesWhatItHashed) {
     EXPECT_EQ(CachedEntries(), 1u);
 }
 
+// A file that a partial check settles gets no digest and no entry. A file whose digest is
+// known still takes part in the checks: gone since the walk, it may match any file, so a
+// new copy of its bytes is hashed and grouped with it as hashing every file whole would.
+TEST_F(HashCache, SettledFilesAreNotKeptAndAKnownDigestStillMeetsItsCopies) {
+    const std::string bytes(DefaultPartialChecks.FirstBlock * 2, 'p');
+    Tree.File("t/a", bytes);
+    Tree.File("t/b", bytes);
+    Tree.File("t/c", "q" + bytes.substr(1));  // differs in its first byte
+    LetTheTreeSettle();
+    const std::string first = ScanList(true);
+    EXPECT_EQ(CachedEntries(), 2u);
+    EXPECT_EQ(ScanList(true), first);
+    EXPECT_EQ(Engine.DigestsFromCache(), 2u);
+
+    Tree.Remove("t/b");
+    Tree.File("t/d", bytes);
+    CollectFiles(Host, Stop, State);
+    Tree.Remove("t/a");
+    TDigestCacheUse cache{.Path = CachePath};
+    ComputeAllHashes(Host, Stop, State.Files, 0, &cache);
+    EXPECT_EQ(cache.FromCache, 1u);
+    std::vector<std::string> hashed;
+    for (const auto& f : State.Files)
+        if (f->HasContentHash())
+            hashed.push_back(U8(f->Name()) + " " + U8(f->ContentHash()));
+    const std::string digest = " " + U8(ComputeFileHash(Tree.TextPath("t/d")));
+    // The whole group stays with a file that may match anything: c is hashed too.
+    EXPECT_EQ(hashed,
+              (std::vector<std::string>{
+                  "a" + digest, "c " + U8(ComputeFileHash(Tree.TextPath("t/c"))), "d" + digest}));
+}
+
 TEST_F(HashCache, ClearRemovesTheFileAndAScanThatRunsMeanwhileWritesNone) {
     Tree.File("t/a", "same");
     Tree.File("t/b", "same");

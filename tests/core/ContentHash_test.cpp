@@ -133,21 +133,34 @@ TEST_F(ComputeAllHashes_, AllSizesDistinctOpensNothing) {
         EXPECT_FALSE(f->HasContentHash());
 }
 
+// Small files are counted one by one as they are hashed; large ones that differ in their
+// first block all at once when the check settles them, and the count shows every ten passed.
 TEST_F(ComputeAllHashes_, SequentialProgressEveryTenFilesAndTheLast) {
-    for (int i = 0; i < 25; ++i)
-        Tree.File("s/f" + std::to_string(100 + i), "same size " + std::to_string(10 + i));
-    Collect("s");
-    Host.Settings.ParallelHash = false;
-    ComputeAllHashes(Host, Stop, State.Files);
-    EXPECT_EQ(Host.StatusesStartingWith(u"Computing SHA-1 hashes (size filtered)... "),
-              (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)... 1 / 25",
-                                 u"Computing SHA-1 hashes (size filtered)... 11 / 25",
-                                 u"Computing SHA-1 hashes (size filtered)... 21 / 25",
-                                 u"Computing SHA-1 hashes (size filtered)... 25 / 25"}));
-    int positions = 0;
-    for (const auto& e : Host.Events)
-        positions += e.rfind("pos ", 0) == 0;
-    EXPECT_EQ(positions, 1 + 25 + 1);  // reset, one per file, back to 0
+    for (const bool settled : {false, true}) {
+        SCOPED_TRACE(settled ? "settled by the first check" : "hashed");
+        State.Clear();
+        Tree.Remove("s");
+        for (int i = 0; i < 25; ++i)
+            Tree.File(
+                "s/f" + std::to_string(100 + i),
+                (settled ? std::string(DefaultPartialChecks.FirstBlock + 100, 'l') : "same size ") +
+                    std::to_string(10 + i));
+        Collect("s");
+        Host.Settings.ParallelHash = false;
+        ComputeAllHashes(Host, Stop, State.Files);
+        EXPECT_EQ(Host.StatusesStartingWith(u"Computing SHA-1 hashes (size filtered)... "),
+                  (std::vector<Text>{u"Computing SHA-1 hashes (size filtered)... 1 / 25",
+                                     u"Computing SHA-1 hashes (size filtered)... 11 / 25",
+                                     u"Computing SHA-1 hashes (size filtered)... 21 / 25",
+                                     u"Computing SHA-1 hashes (size filtered)... 25 / 25"}));
+        std::vector<std::string> positions;
+        for (const auto& e : Host.Events)
+            if (e.rfind("pos ", 0) == 0)
+                positions.push_back(e);
+        // Reset, one per file or one for all settled, back to 0.
+        EXPECT_EQ(positions.size(), settled ? 3u : 1u + 25u + 1u);
+        EXPECT_EQ(positions[positions.size() - 2], "pos 25");
+    }
 }
 
 TEST_F(ComputeAllHashes_, WorkerCountsGiveTheSameDigests) {

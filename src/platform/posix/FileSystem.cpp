@@ -325,7 +325,8 @@ Text TempDir() {
     return Utf8ToText(folder);
 }
 
-TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHandle(-1) {
+TFileReader::TFileReader(const Text& path, TLinkRule links, TReadAccess access)
+    : FPath(path), FHandle(-1) {
     const std::string name = TextToUtf8(path);
     // Non-blocking, so that opening a pipe cannot hang; what is opened is only ever a
     // regular file, for which the flag changes nothing (Read clears it if it ever does).
@@ -346,6 +347,15 @@ TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHand
         ::close(fd);
         Fail("Cannot open file", name, reason);
     }
+#ifdef POSIX_FADV_RANDOM
+    // Advice only: a system that ignores it reads the same bytes, just more of them.
+    if (access == TReadAccess::raRandom)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
+    else if (access == TReadAccess::raSequential)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#else
+    (void)access;
+#endif
     FHandle = fd;
 }
 
@@ -371,6 +381,26 @@ std::size_t TFileReader::Read(void* buffer, std::size_t size) {
         if (errno != EINTR)
             Fail("Cannot read file", TextToUtf8(FPath), errno);
     }
+}
+
+std::size_t TFileReader::ReadAt(void* buffer, std::size_t size, std::int64_t offset) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(static_cast<int>(FHandle), out + done, size - done,
+                                  static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n == 0)
+            break;
+        if (errno == EAGAIN && ::fcntl(static_cast<int>(FHandle), F_SETFL, 0) == 0)
+            continue;
+        if (errno != EINTR)
+            Fail("Cannot read file", TextToUtf8(FPath), errno);
+    }
+    return done;
 }
 
 }  // namespace Platform

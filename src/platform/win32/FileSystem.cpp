@@ -347,20 +347,22 @@ Text TempDir() {
 namespace {
 
 // Shared for reading and writing: a file another program is writing is still hashed.
-HANDLE OpenForReading(const std::wstring& path, bool followLinks) {
+HANDLE OpenForReading(const std::wstring& path, bool followLinks, TReadAccess access) {
     const DWORD flags =
-        FILE_FLAG_SEQUENTIAL_SCAN | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+        (access == TReadAccess::raRandom ? FILE_FLAG_RANDOM_ACCESS : FILE_FLAG_SEQUENTIAL_SCAN) |
+        (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
     return ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, flags, nullptr);
 }
 
 }  // namespace
 
-TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHandle(-1) {
+TFileReader::TFileReader(const Text& path, TLinkRule links, TReadAccess access)
+    : FPath(path), FHandle(-1) {
     if (path.empty())
         Win32::Fail("Cannot open file", path, ERROR_FILE_NOT_FOUND);
     const std::wstring name = LongPath(path);
-    HANDLE h = OpenForReading(name, links == TLinkRule::lrFollow);
+    HANDLE h = OpenForReading(name, links == TLinkRule::lrFollow, access);
     if (h == INVALID_HANDLE_VALUE)
         Win32::Fail("Cannot open file", path, ::GetLastError());
     if (links == TLinkRule::lrRefuse) {
@@ -376,7 +378,7 @@ TFileReader::TFileReader(const Text& path, TLinkRule links) : FPath(path), FHand
         // opened again the ordinary way.
         if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             ::CloseHandle(h);
-            h = OpenForReading(name, true);
+            h = OpenForReading(name, true, access);
             if (h == INVALID_HANDLE_VALUE)
                 Win32::Fail("Cannot open file", path, ::GetLastError());
         }
@@ -407,6 +409,29 @@ std::size_t TFileReader::Read(void* buffer, std::size_t size) {
     if (!::ReadFile(reinterpret_cast<HANDLE>(FHandle), buffer, chunk, &read, nullptr))
         Win32::Fail("Cannot read file", FPath, ::GetLastError());
     return read;
+}
+
+std::size_t TFileReader::ReadAt(void* buffer, std::size_t size, std::int64_t offset) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < size) {
+        const std::uint64_t at = static_cast<std::uint64_t>(offset) + done;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const std::size_t left = size - done;
+        const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD read = 0;
+        if (!::ReadFile(reinterpret_cast<HANDLE>(FHandle), out + done, chunk, &read, &where)) {
+            if (::GetLastError() == ERROR_HANDLE_EOF)
+                break;
+            Win32::Fail("Cannot read file", FPath, ::GetLastError());
+        }
+        if (read == 0)
+            break;
+        done += read;
+    }
+    return done;
 }
 
 }  // namespace Platform
