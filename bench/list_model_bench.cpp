@@ -50,12 +50,10 @@ int main(int argc, char** argv) {
 
     TResultModel model({u"Group", u"File name", u"Directory", u"File size (MB)"});
     // The records the rows point to, as a scan keeps them; the filter reads their paths.
-    std::vector<std::unique_ptr<TFileInfo>> records;
-    records.reserve(static_cast<std::size_t>(rows));
+    TFileList records;
     for (int i = 0; i < rows; ++i)
-        records.push_back(std::make_unique<TFileInfo>(
-            u"/home/someone/Pictures/2021/Summer holidays/day " + Number(i % 97) +
-            u"/holiday_picture_" + Number(i) + u".jpg"));
+        records.Add(u"/home/someone/Pictures/2021/Summer holidays/day " + Number(i % 97) +
+                    u"/holiday_picture_" + Number(i) + u".jpg");
     TResultView view;
     view.SetResultModel(&model);
     view.resize(1100, 600);
@@ -79,7 +77,7 @@ int main(int argc, char** argv) {
                     u"4.11 MB"};
                 item.GroupId = groupNo;
                 item.Checked = k != 0;
-                item.Data = records[static_cast<std::size_t>(i)].get();
+                item.Data = records[static_cast<std::size_t>(i)];
                 model.AddItem(std::move(item));
             }
         }

@@ -39,7 +39,7 @@ void SetAllChecked(TResultList& list, bool checked) {
 
 Text ItemPath(const TListItem& item, TItemPath source) {
     if (source == TItemPath::ipFileRecord)
-        return item.Data != nullptr ? item.Data->FullPath : Text();
+        return item.Data != nullptr ? item.Data->FullPath() : Text();
     return item.SubItems.empty() ? Text() : item.SubItems.front();
 }
 

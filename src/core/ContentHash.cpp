@@ -266,7 +266,7 @@ private:
     static std::optional<std::uint64_t> BlockKeyOf(const TFileInfo& file, TBlockRange block) {
         const Platform::TFileStatus expected = ExpectedStatus(file);
         std::optional<Platform::TFileReader> reader =
-            OpenFile(file.FullPath, &expected, Platform::TReadAccess::raRandom);
+            OpenFile(file.FullPath(), &expected, Platform::TReadAccess::raRandom);
         if (!reader || !OpenedExpectedFile(*reader, &expected))
             return std::nullopt;
         unsigned char* buffer = ReadBuffer();
@@ -284,14 +284,14 @@ private:
         try {
             const Platform::TFileStatus expected = ExpectedStatus(file);
             const std::int64_t readTime = FCache ? Platform::CurrentFileTime() : 0;
-            const auto digest = DigestOf(file.FullPath, &expected, keepGoing);
+            const auto digest = DigestOf(file.FullPath(), &expected, keepGoing);
             if (digest)
                 file.SetContentHash(*digest);
             else
                 file.ClearContentHash();
             const Platform::TFileStamp walked = WalkedStamp(file);
             Platform::TFileStamp after;
-            if (FCache && digest && Platform::QueryFileStamp(file.FullPath, after) &&
+            if (FCache && digest && Platform::QueryFileStamp(file.FullPath(), after) &&
                 after == walked)
                 FSlots[i] =
                     TCacheSlot{.Source = TCacheSlot::csRead, .Stamp = walked, .ReadTime = readTime};
@@ -331,7 +331,7 @@ std::vector<TTarget> HashTargets(const TStopToken& stop, const TFileList& files)
         if (bucket.size() < 2)
             continue;
         for (const std::uint32_t i : bucket)
-            targets.push_back({.File = files[i].get(), .Group = group});
+            targets.push_back({.File = files[i], .Group = group});
         ++group;
     }
     return targets;

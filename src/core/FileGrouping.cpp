@@ -64,7 +64,7 @@ std::vector<TGroupRec> GroupFiles(const TFileList& files, TCompareMode mode,
         TGroupRec group;
         group.Files.reserve(bucket.size());
         for (const std::uint32_t i : bucket) {
-            group.Files.push_back(files[i].get());
+            group.Files.push_back(files[i]);
             group.TotalSize = AddSizes(group.TotalSize, files[i]->Size);
         }
         groups.push_back(std::move(group));

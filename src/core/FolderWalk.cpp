@@ -53,15 +53,12 @@ std::int64_t SizeThreshold(std::int64_t minSizeMB) {
     return minSizeMB * BytesPerMB;
 }
 
-// Makes the records of a listing: each asks the platform for its file's size and identity.
-// The work is spread over the logical processors; the records are used in listing order. The
-// helpers are joined on every way out, and the first error of any of them (memory, say) is
-// raised here once all have ended.
-void MeasureListing(std::vector<Text>& listing, std::vector<std::unique_ptr<TFileInfo>>& records,
-                    std::vector<TFileId>& ids) {
-    const std::size_t count = listing.size();
-    records.resize(count);
-    ids.resize(count);
+// Measures the records from first on: each asks the platform for its file's size and
+// identity. The work is spread over the logical processors. The helpers are joined on every
+// way out, and the first error of any of them (memory, say) is raised here once all have
+// ended.
+void MeasureRecords(const TFileList& files, std::size_t first) {
+    const std::size_t count = files.size() - first;
     constexpr std::size_t chunk = 256;
     const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(
         std::max(1u, std::thread::hardware_concurrency()), count / chunk + 1));
@@ -69,13 +66,14 @@ void MeasureListing(std::vector<Text>& listing, std::vector<std::unique_ptr<TFil
     std::vector<std::exception_ptr> errors(workers);
     auto work = [&](std::exception_ptr& error) {
         try {
+            Text path;
             for (;;) {
-                const std::size_t first = next.fetch_add(chunk);
-                if (first >= count)
+                const std::size_t from = next.fetch_add(chunk);
+                if (from >= count)
                     return;
-                const std::size_t last = std::min(count, first + chunk);
-                for (std::size_t i = first; i < last; ++i)
-                    records[i] = std::make_unique<TFileInfo>(std::move(listing[i]), &ids[i]);
+                const std::size_t to = std::min(count, from + chunk);
+                for (std::size_t i = from; i < to; ++i)
+                    MeasureRecord(*files[first + i], path);
             }
         } catch (...) {
             error = std::current_exception();
@@ -195,8 +193,10 @@ void TFolderWalk::Enter(Text folder, std::vector<TFrame>& stack) {
     stack.push_back(std::move(frame));
 }
 
-void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listings) {
-    listings.assign(FMasks.Count(), {});
+void TFolderWalk::List(const Text& folder, TFileList& files,
+                       std::vector<std::vector<TPackedName>>& later) {
+    const std::size_t start = files.size();
+    later.assign(FMasks.Count(), {});
     std::vector<TFrame> stack;
     Enter(folder, stack);
     std::size_t sinceKeep = 0;
@@ -211,7 +211,8 @@ void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listi
             FKeepResponsive();
         }
         if (FStop.Requested()) {
-            listings.assign(FMasks.Count(), {});
+            files.Truncate(start);
+            later.assign(FMasks.Count(), {});
             return;
         }
         const TDirEntry& entry = top.Entries[top.Next++];
@@ -222,8 +223,14 @@ void TFolderWalk::List(const Text& folder, std::vector<std::vector<Text>>& listi
                       Platform::NativeSyntax),
                   stack);
         } else if (const std::size_t m = FMasks.FirstMatch(entry.Name); m != TMaskList::NoMatch) {
-            listings[m].push_back(
-                Platform::JoinPath(top.Folder, entry.Name, Platform::NativeSyntax));
+            // The frame's folder ends in a separator: folder and name make the full path.
+            if (top.Record == nullptr)
+                top.Record = files.AddFolder(top.Folder);
+            const TPackedName name = files.PackName(top.Record, entry.Name);
+            if (m == 0)
+                files.Add(name);
+            else
+                later[m].push_back(name);
         }
     }
 }
@@ -238,10 +245,9 @@ void CollectFiles(TScanHost& host, const TStopToken& stop, TScanState& state) {
     TMaskList maskList(masks);
     TFolderWalk walk(maskList, stop, [&host] { host.KeepResponsive(); });
 
-    std::vector<std::vector<Text>> listings;  // one per mask
-    std::vector<Text> listing;
-    std::vector<std::unique_ptr<TFileInfo>> records;
-    std::vector<TFileId> ids;
+    TFileList& files = state.Files;
+    std::vector<std::vector<TPackedName>> later;  // per mask, from the second on
+    Text path;
     for (std::size_t f = 0;; ++f) {
         // The folder list is looked at anew before each folder.
         const std::vector<Text> folders = f == 0 ? settings.Folders : host.ReadSettings().Folders;
@@ -256,53 +262,68 @@ void CollectFiles(TScanHost& host, const TStopToken& stop, TScanState& state) {
                 break;
             host.SetStatus(TranslateFormat(u"Scanning folder list: %s   [%s]", {folder, masks[m]}));
             SetMarquee(host, true);
-            // One walk of the folder serves every mask; each mask then takes its own listing.
+            const std::size_t first = files.size();
+            // Records of this mask that are not yet taken go on every way out: what was
+            // collected before a failure stays as it was.
+            struct TUntaken {
+                TFileList& Files;
+                std::size_t& Kept;
+                ~TUntaken() { Files.Truncate(Kept); }
+            };
+            std::size_t kept = first;
+            TUntaken untaken{files, kept};
+            // One walk of the folder serves every mask: the first mask's files are added as
+            // it goes, each later mask adds its own listing when its turn comes.
             if (m == 0) {
                 try {
-                    walk.List(folder, listings);
+                    walk.List(folder, files, later);
                 } catch (const Platform::EPlatformError&) {
-                    listings.assign(masks.size(), {});  // a folder that fails yields nothing
+                    files.Truncate(first);  // a folder that fails yields nothing
+                    later.assign(masks.size(), {});
                 }
+            } else {
+                for (const TPackedName& name : later[m])
+                    files.Add(name);
+                std::vector<TPackedName>().swap(later[m]);
             }
-            listing = std::move(listings[m]);
             SetMarquee(host, false);
-            const std::size_t count = listing.size();
+            const std::size_t count = files.size() - first;
             host.SetProgressMax(ProgressMax(count));
-            MeasureListing(listing, records, ids);
-            std::vector<Text>().swap(listing);  // its texts moved into the records
-            state.FileMap.Reserve(state.Files.size() + count);
-            state.CollectedIds.Reserve(state.Files.size() + count);
+            MeasureRecords(files, first);
+            state.FileMap.Reserve(first + count);
+            state.CollectedIds.Reserve(first + count);
 
+            // The records refused are dropped by moving each kept one down into place.
             for (std::size_t i = 0; i < count; ++i) {
                 if (stop.Requested())
                     break;
-                std::unique_ptr<TFileInfo> record = std::move(records[i]);
-                if (threshold > 0 && record->Size < threshold)
+                const TFileInfo& record = *files[first + i];
+                if (threshold > 0 && record.Size < threshold)
                     continue;
-                if (record->Size == 0)
+                if (record.Size == 0)
                     continue;
-                if (state.FileMap.Find(record->FullPath))
+                record.AssignFullPath(path);
+                if (state.FileMap.Find(path))
                     continue;
+                if (kept != first + i)
+                    *files[kept] = record;
                 // One physical file is collected once, under the first path that reached it.
-                if (!state.CollectedIds.Insert(ids[i]))
+                if (!state.CollectedIds.Insert(kept))
                     continue;
-                state.FileMap.Add(record.get());
-                state.Files.push_back(std::move(record));
+                state.FileMap.Add(kept);
+                ++kept;
                 host.SetProgressPosition(ProgressMax(i + 1));
                 if (i % 50 == 0 || i + 1 == count) {
-                    host.SetStatus(TranslateFormat(
-                        u"Scanning: %s (%d/%d)",
-                        {state.Files.back()->FullPath, static_cast<std::int64_t>(i + 1),
-                         static_cast<std::int64_t>(count)}));
+                    host.SetStatus(TranslateFormat(u"Scanning: %s (%d/%d)",
+                                                   {path, static_cast<std::int64_t>(i + 1),
+                                                    static_cast<std::int64_t>(count)}));
                     host.KeepResponsive();
                 }
             }
-            std::vector<std::unique_ptr<TFileInfo>>().swap(records);
-            std::vector<TFileId>().swap(ids);
         }
     }
     host.SetProgressPosition(0);
-    const auto collected = static_cast<std::int64_t>(state.Files.size());
+    const auto collected = static_cast<std::int64_t>(files.size());
     host.SetStatus(
         stop.Requested()
             ? TranslateFormat(u"Scanning cancelled. %d files collected so far.", {collected})

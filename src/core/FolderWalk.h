@@ -51,15 +51,18 @@ public:
     TFolderWalk(TMaskList& masks, const TStopToken& stop, std::function<void()> keepResponsive);
 
     // Lists every file below the folder (ending in a separator) depth first, each folder's
-    // entries in CompareText order, files and folders together. A file goes into the listing
-    // of the first mask it matches: listings[i] for mask i. Folders that cannot be listed
-    // contribute nothing. The stop flag is tested at every entry; a stopped walk leaves every
-    // listing empty. KeepResponsive is called every ListingKeepInterval entries.
-    void List(const Text& folder, std::vector<std::vector<Text>>& listings);
+    // entries in CompareText order, files and folders together. A file of the first mask
+    // becomes an unmeasured record at the end of files; one whose first match is a later
+    // mask i goes into later[i], for the caller to add when that mask's turn comes. Folders
+    // that cannot be listed contribute nothing. The stop flag is tested at every entry; a
+    // stopped walk adds no record and leaves every later listing empty. KeepResponsive is
+    // called every ListingKeepInterval entries.
+    void List(const Text& folder, TFileList& files, std::vector<std::vector<TPackedName>>& later);
 
 private:
     struct TFrame {
         Text Folder;
+        const TFileFolder* Record = nullptr;  // in the list's table once a file of it matched
         std::vector<Platform::TDirEntry> Entries;
         std::size_t Next = 0;
     };

@@ -43,7 +43,7 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
         // Moved in, not copied from an initializer list: a list can hold 100,000 rows.
         item.SubItems.reserve(3);
         item.SubItems.emplace_back(file->Name());
-        item.SubItems.push_back(Platform::DirectoryOf(file->FullPath, Platform::NativeSyntax));
+        item.SubItems.push_back(file->Directory());
         item.SubItems.push_back(FormatSizeMB(file->Size));
         item.GroupId = groupNo;
         item.Checked = i != 0;

@@ -17,7 +17,7 @@ struct TScanState {
     }
 
     TFileList Files;  // owns the records, in the order of collection
-    TFileMap FileMap;
+    TFileMap FileMap{Files};
     // One physical file is collected once.
-    TFileIdSet CollectedIds;
+    TRecordIdSet CollectedIds{Files};
 };

@@ -58,7 +58,7 @@ TListSummary SummarizeList(const TResultModel& list, std::size_t groupsFound) {
             // A file already replaced by a hard link shares its kept copy's bytes.
             if (files.insert(item.Data).second && !list.Replaced(item.Data))
                 summary.BytesToFree += item.Data->Size;
-        } else if (const TextView path = list.PathOf(i); !path.empty()) {
+        } else if (const Text path = list.PathOf(i); !path.empty()) {
             const Text folder(path);
             if (folderBytes.emplace(folder, SizeTextBytes(item.SubItems.back())).second)
                 folders.push_back(folder);

@@ -52,7 +52,7 @@ void TMainForm::Button1Click() {
             FShowMessage(Tr(u"No file path available for the selected item."));
             return;
         }
-        const Text path = item.Data->FullPath;
+        const Text path = item.Data->FullPath();
         if (!Platform::FileExists(path)) {
             FShowMessage(Tr(u"File does not exist: ") + Q(path));
             return;

@@ -91,7 +91,7 @@ void TMainForm::Copypath1Click() {
     const TResultModel& list = ActiveList();
     QStringList paths;
     for (const int item : list.SelectedItems())
-        if (const TextView path = list.PathOf(item); !path.empty())
+        if (const Text path = list.PathOf(item); !path.empty())
             paths << Q(path);
     if (!paths.isEmpty())
         QGuiApplication::clipboard()->setText(paths.join(QLatin1Char('\n')));

@@ -168,7 +168,7 @@ void TResultModel::Publish() {
 }
 
 bool TResultModel::Matches(int itemIndex) const {
-    const TextView path = PathOf(itemIndex);
+    const Text path = PathOf(itemIndex);
     return QStringView(reinterpret_cast<const QChar*>(path.data()),
                        static_cast<qsizetype>(path.size()))
         .contains(FFilter, Qt::CaseInsensitive);
@@ -423,13 +423,13 @@ void TResultModel::SelectionChanged() {
     SetSelectedIndex(selected);
 }
 
-TextView TResultModel::PathOf(int itemIndex) const {
+Text TResultModel::PathOf(int itemIndex) const {
     if (itemIndex < 0 || itemIndex >= ItemCount())
         return {};
     const TListItem& item = FItems[itemIndex];
     if (FPathSource == TItemPath::ipFileRecord)
-        return item.Data != nullptr ? TextView(item.Data->FullPath) : TextView();
-    return item.SubItems.empty() ? TextView() : TextView(item.SubItems.front());
+        return item.Data != nullptr ? item.Data->FullPath() : Text();
+    return item.SubItems.empty() ? Text() : item.SubItems.front();
 }
 
 bool TResultModel::IsShown(int itemIndex) const {

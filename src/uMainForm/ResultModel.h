@@ -84,7 +84,7 @@ public:
     void SetFilter(const QString& text);
     const QString& Filter() const { return FFilter; }
     // The item's path (its file record's, or its first sub-item); empty when it has none.
-    TextView PathOf(int itemIndex) const;
+    Text PathOf(int itemIndex) const;
     // Whether the item has a row in the published index.
     bool IsShown(int itemIndex) const;
     // Group headers shown: every group without a filter.

@@ -81,7 +81,9 @@ TEST(CheckMarks, OnlyMarksThatChangeAreWritten) {
 }
 
 TEST(CheckMarks, CheckedPathsComeFromTheRecordOrTheFirstSubItem) {
-    TFileInfo a(u"/data/a.txt", 1), b(u"/data/b.txt", 1);
+    TFileList records;
+    TFileInfo& a = *records.Add(u"/data/a.txt", 1);
+    TFileInfo& b = *records.Add(u"/data/b.txt", 1);
     TMemoryResultList files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
     files.AddItem({u"1", {u"a.txt", u"/data", u"0.00 MB"}, 1, true, &a});
     files.AddItem({u"1", {u"no record", u"/data", u"0.00 MB"}, 1, true, nullptr});
@@ -159,12 +161,12 @@ TEST(CheckMarks, DeleteGoneItemsAsksTheDiskForWhatTheRequestCovered) {
     TTempTree tree;
     for (const char* rel : {"gone/a.txt", "gone/sub/b.txt", "failed/c.txt", "other/d.txt"})
         tree.File(rel, "x");
-    std::vector<std::unique_ptr<TFileInfo>> records;
+    TFileList records;
     TMemoryResultList files{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
     TMemoryResultList dirs{{u"Group", u"Directory", u"Size"}};
     for (const char* rel : {"gone/a.txt", "gone/sub/b.txt", "failed/c.txt", "other/d.txt"}) {
-        records.push_back(std::make_unique<TFileInfo>(tree.TextPath(rel)));
-        files.AddItem({u"1", {}, 1, true, records.back().get()});
+        records.Add(tree.TextPath(rel));
+        files.AddItem({u"1", {}, 1, true, records.back()});
     }
     for (const char* rel : {"gone", "gone/sub", "failed", "other"})
         dirs.AddItem({u"1", {tree.TextPath(rel)}, 1, true});
@@ -175,8 +177,8 @@ TEST(CheckMarks, DeleteGoneItemsAsksTheDiskForWhatTheRequestCovered) {
     DeleteGoneItems(files, TItemPath::ipFileRecord, sent);
     DeleteGoneItems(dirs, TItemPath::ipFirstSubItem, sent);
     ASSERT_EQ(files.ItemCount(), 2);
-    EXPECT_EQ(files.ItemAt(0).Data->FullPath, tree.TextPath("failed/c.txt"));
-    EXPECT_EQ(files.ItemAt(1).Data->FullPath, tree.TextPath("other/d.txt"));
+    EXPECT_EQ(files.ItemAt(0).Data->FullPath(), tree.TextPath("failed/c.txt"));
+    EXPECT_EQ(files.ItemAt(1).Data->FullPath(), tree.TextPath("other/d.txt"));
     ASSERT_EQ(dirs.ItemCount(), 2);
     EXPECT_EQ(dirs.ItemAt(0).SubItems[0], tree.TextPath("failed"));
     EXPECT_EQ(dirs.ItemAt(1).SubItems[0], tree.TextPath("other"));

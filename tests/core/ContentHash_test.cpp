@@ -92,7 +92,7 @@ protected:
     }
     const TFileInfo& File(std::string_view rel) {
         for (const auto& f : State.Files)
-            if (f->FullPath == Tree.TextPath(rel))
+            if (f->FullPath() == Tree.TextPath(rel))
                 return *f;
         throw std::runtime_error("not collected");
     }

@@ -12,7 +12,7 @@ namespace {
 TFileList Files(std::initializer_list<std::pair<const char*, std::int64_t>> files) {
     TFileList list;
     for (auto [path, size] : files)
-        list.push_back(std::make_unique<TFileInfo>(T(path), size));
+        list.Add(T(path), size);
     return list;
 }
 
@@ -21,7 +21,7 @@ std::vector<std::vector<std::string>> Paths(const std::vector<TGroupRec>& groups
     for (const auto& g : groups) {
         result.emplace_back();
         for (const TFileInfo* f : g.Files)
-            result.back().push_back(U8(f->FullPath));
+            result.back().push_back(U8(f->FullPath()));
     }
     return result;
 }
@@ -122,8 +122,8 @@ protected:
     void AddGroups(int count) {
         for (int g = 0; g < count; ++g)
             for (int copy = 0; copy < 2; ++copy)
-                State.Files.push_back(std::make_unique<TFileInfo>(
-                    T("/d" + std::to_string(copy) + "/g" + std::to_string(g)), 1000 + count - g));
+                State.Files.Add(T("/d" + std::to_string(copy) + "/g" + std::to_string(g)),
+                                1000 + count - g);
         Host.Settings.CompareIndex = cmName;
         Host.Settings.MaxGroups = 0;
     }
@@ -197,8 +197,10 @@ TEST(FormatSizeMB, Table) {
 
 TEST(AddFileGroup, LayoutOfAGroup) {
     TMemoryResultList list{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    TFileInfo a(T("/data/photos/a.jpg"), 1048576), b(T("/b.jpg"), 1048576),
-        c(T("/x/c.jpg"), 1048576);
+    TFileList files;
+    TFileInfo& a = *files.Add(T("/data/photos/a.jpg"), 1048576);
+    TFileInfo& b = *files.Add(T("/b.jpg"), 1048576);
+    TFileInfo& c = *files.Add(T("/x/c.jpg"), 1048576);
     int groupNo = 4;
     AddFileGroup(list, {&a, &b, &c}, 3145728, groupNo);
     EXPECT_EQ(groupNo, 5);

@@ -132,7 +132,7 @@ protected:
         CollectFiles(Host, Stop, State);
         std::vector<std::string> paths;
         for (const auto& f : State.Files)
-            paths.push_back(ForwardSlashes(U8(f->FullPath).substr(Tree.Root().size() + 1)));
+            paths.push_back(ForwardSlashes(U8(f->FullPath()).substr(Tree.Root().size() + 1)));
         return paths;
     }
 };

@@ -31,7 +31,7 @@ struct TLinkScene {
     TTempTree Tree;
     TTestHost Host;
     TMemoryResultList List{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    std::vector<std::unique_ptr<TFileInfo>> Records;
+    TFileList Records;
     TStopToken Stop;
 
     TLinkScene() {
@@ -42,8 +42,8 @@ struct TLinkScene {
         Row("b/x", true);
     }
     void Row(const std::string& rel, bool checked, int group = 1) {
-        Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(rel)));
-        List.AddItem({u"x", {}, group, checked, Records.back().get()});
+        Records.Add(Tree.TextPath(rel));
+        List.AddItem({u"x", {}, group, checked, Records.back()});
     }
     TLinkResult Link(const TReferenceFolders* reference = nullptr,
                      const std::function<void()>& afterCheck = nullptr) {

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 struct TKeepScene {
     TTempTree Tree;
     TMemoryResultList List{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    std::vector<std::unique_ptr<TFileInfo>> Records;
+    TFileList Records;
 
     TKeepScene() {
         const auto now = fs::file_time_type::clock::now();
@@ -33,8 +33,8 @@ struct TKeepScene {
         Row("loose", -1);
     }
     void Row(const std::string& rel, int group) {
-        Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(rel)));
-        List.AddItem({u"x", {}, group, false, Records.back().get()});
+        Records.Add(Tree.TextPath(rel));
+        List.AddItem({u"x", {}, group, false, Records.back()});
     }
     std::string Marks() const {
         std::string marks;

@@ -60,12 +60,12 @@ struct TScene {
     TTempTree Tree;
     TTestHost Host;
     TMemoryResultList List{{u"Group", u"Directory", u"Size"}};
-    std::vector<std::unique_ptr<TFileInfo>> Records;
+    TFileList Records;
     TStopToken Stop;
 
     void FileRow(int group, const std::string& rel, bool checked) {
-        Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(rel)));
-        List.AddItem({Platform::IntToText(group), {}, group, checked, Records.back().get()});
+        Records.Add(Tree.TextPath(rel));
+        List.AddItem({Platform::IntToText(group), {}, group, checked, Records.back()});
     }
     void DirRow(int group, const std::string& rel, bool checked) {
         List.AddItem({Platform::IntToText(group), {Tree.TextPath(rel)}, group, checked});
@@ -181,7 +181,7 @@ TEST(RemovalCheck, FilesAreVerifiedByTheirBytesAsTheDiskHoldsThemNow) {
              s.FileRow(1, "a/x", false);
              s.FileRow(1, "b/x", true);
              Platform::TSha1Digest same{};
-             for (auto& record : s.Records)
+             for (TFileInfo* record : s.Records)
                  record->SetContentHash(same);
          },
          nullptr,

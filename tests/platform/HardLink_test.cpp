@@ -84,10 +84,10 @@ TEST(HardLink, AFileOnAnotherVolumeIsNotReplaced) {
     // The whole replacement: verified, then refused, the file left as it was.
     TTestHost host;
     TMemoryResultList list{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
-    std::vector<std::unique_ptr<TFileInfo>> records;
+    TFileList records;
     for (const auto& [rel, checked] : {std::pair{"kept/x", false}, std::pair{"other/x", true}}) {
-        records.push_back(std::make_unique<TFileInfo>(tree.TextPath(rel)));
-        list.AddItem({u"x", {}, 1, checked, records.back().get()});
+        records.Add(tree.TextPath(rel));
+        list.AddItem({u"x", {}, 1, checked, records.back()});
     }
     TStopToken stop;
     TRemovalCheck check(list, TItemPath::ipFileRecord, cmContent);

@@ -75,12 +75,12 @@ protected:
             ++group;
             for (const char* name : names) {
                 Tree.File(name, group == 1 ? "M" : "N");
-                Records.push_back(std::make_unique<TFileInfo>(Tree.TextPath(name)));
+                Records.Add(Tree.TextPath(name));
                 const TFileInfo& file = *Records.back();
                 files.AddItem(
                     {Platform::IntToText(group),
                      {Text(file.Name()),
-                      Platform::DirectoryOf(file.FullPath, Platform::NativeSyntax), u"0.00 MB"},
+                      Platform::DirectoryOf(file.FullPath(), Platform::NativeSyntax), u"0.00 MB"},
                      group,
                      name != names.front(),
                      &file});
@@ -116,7 +116,7 @@ protected:
 
     TTempTree Tree;
     TScopedEnv Env;
-    std::vector<std::unique_ptr<TFileInfo>> Records;
+    TFileList Records;
     TSettingsLanguageStore Store;
     TTestForm Form{&Store};
     QStringList Questions, Shown, Opened;

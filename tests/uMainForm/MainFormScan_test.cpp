@@ -96,7 +96,7 @@ TEST_F(MainFormScanTest, TheUserChecksARowWithTheMouseModelAndTheListAgree) {
     const QModelIndex first = list.index(0, 0, list.index(0, 0));
     ASSERT_TRUE(list.setData(first, Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(list.ItemAt(0).Checked);
-    EXPECT_EQ(list.ItemAt(0).Data, Form.Engine().Files()[0].get());
+    EXPECT_EQ(list.ItemAt(0).Data, Form.Engine().Files()[0]);
 }
 
 TEST_F(MainFormScanTest, WhileScanningStopIsEnabledTheCursorBusyAndASecondScanRefused) {

@@ -348,11 +348,11 @@ TEST(RemovalDialog, ListsWhatIsNotVerifiedAndOffersTheThreeChoices) {
     tree.File("a", "same");
     tree.File("b", "same");
     tree.File("c", "other");
-    std::vector<std::unique_ptr<TFileInfo>> records;
+    TFileList records;
     TMemoryResultList list{{u"Group", u"File name", u"Directory", u"File size (MB)"}};
     for (const char* rel : {"a", "b", "c"}) {
-        records.push_back(std::make_unique<TFileInfo>(tree.TextPath(rel)));
-        list.AddItem({u"1", {}, 1, rel != std::string("a"), records.back().get()});
+        records.Add(tree.TextPath(rel));
+        list.AddItem({u"1", {}, 1, rel != std::string("a"), records.back()});
     }
     TTestHost host;
     TStopToken stop;

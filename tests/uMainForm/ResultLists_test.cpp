@@ -283,7 +283,7 @@ TEST_F(ResultListsTest, WhatTheShellCouldNotOpenIsSaid) {
 }
 
 TEST_F(ResultListsTest, ATextThatIsNoWholeNumberIsSaidAndNeverReadAsAnotherNumber) {
-    const TFileInfo* firstRecord = Form.Engine().Files().front().get();
+    const TFileInfo* firstRecord = Form.Engine().Files().front();
     TWholeNumberSpin* field = Form.seMinSizeMB;
     // Types the text over the field's and, unless told otherwise, leaves the field.
     const auto type = [&](const char* text, bool leave = true) {
@@ -304,7 +304,7 @@ TEST_F(ResultListsTest, ATextThatIsNoWholeNumberIsSaidAndNeverReadAsAnotherNumbe
     EXPECT_EQ(Form.Messages,
               QStringList{"Min size (MB): \"0.5\" is no whole number from 0 to 1048576; the "
                           "field keeps 0."});
-    EXPECT_EQ(Form.Engine().Files().front().get(), firstRecord);  // no new scan
+    EXPECT_EQ(Form.Engine().Files().front(), firstRecord);  // no new scan
     EXPECT_EQ(field->value(), 0);
     EXPECT_EQ(field->cleanText(), "0");
 

@@ -207,9 +207,9 @@ protected:
         for (const auto& paths : groups) {
             Model.AddGroup(id, u"Group");
             for (const char* path : paths) {
-                Records.push_back(std::make_unique<TFileInfo>(Platform::Utf8ToText(path)));
+                Records.Add(Platform::Utf8ToText(path));
                 TListItem item = Item(id, Text(Records.back()->Name()), path != paths.front());
-                item.Data = Records.back().get();
+                item.Data = Records.back();
                 Model.AddItem(std::move(item));
             }
             ++id;
@@ -236,7 +236,7 @@ protected:
                              : '.';
         return marks;
     }
-    std::vector<std::unique_ptr<TFileInfo>> Records;
+    TFileList Records;
 };
 
 TEST_F(SortAndFilterTest, RowsSortInsideTheirGroupsAndTheItemsKeepTheirOrder) {
@@ -318,9 +318,9 @@ TEST_F(SortAndFilterTest, TheFilterShowsWholeGroupsWithARowWhosePathHoldsTheText
     Model.SetChecked(0, true);
     EXPECT_TRUE(Model.ItemAt(0).Checked);
     Model.DeleteItem(7);  // a.bin
-    Records.push_back(std::make_unique<TFileInfo>(u"/x/b.bin"));
+    Records.Add(u"/x/b.bin");
     TListItem added = Item(3, u"b.bin");
-    added.Data = Records.back().get();
+    added.Data = Records.back();
     Model.AddItem(std::move(added));
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown(), "b.bin C.bin c.bin");
@@ -403,10 +403,9 @@ TEST(NaturalCompare, NumbersByValueLettersWithoutCase) {
 }
 
 TEST(ListSummary, SpaceToFreeCountsEachFileOnceAndFoldersWithoutWhatTheyHold) {
-    TFileInfo big(u"/a/big");
-    big.Size = 3 * 1048576;
-    TFileInfo small(u"/b/small");
-    small.Size = 1000;
+    TFileList records;
+    TFileInfo& big = *records.Add(u"/a/big", 3 * 1048576);
+    TFileInfo& small = *records.Add(u"/b/small", 1000);
     TResultModel files({u"Group", u"File name", u"Directory", u"File size (MB)"});
     const auto file = [](int group, TFileInfo* record, bool checked) {
         TListItem item = Item(group, Text(record->Name()), checked);
