@@ -6,34 +6,38 @@
 #include "core/DirGrouping.h"
 #include "core/SizeSum.h"
 
-std::vector<TDirGroupRec> GroupDirectories(TDirSignatures& signatures, std::int64_t minGroupSize,
-                                           const TStopToken& stop) {
+std::vector<TDirGroupRec> GroupDirectories(const TDirSignatures& signatures,
+                                           std::int64_t minGroupSize, const TStopToken& stop) {
     minGroupSize = std::max<std::int64_t>(minGroupSize, 2);
     const auto tooSmall = [minGroupSize](std::size_t n) {
         return static_cast<std::uint64_t>(minGroupSize) > n;
     };
     std::vector<TDirGroupRec> groups;
     std::unordered_set<Text> acceptedKeys;
-    for (std::vector<Text>& bucket : signatures.Buckets) {
+    std::vector<std::uint32_t> sorted;
+    for (const std::vector<std::uint32_t>& bucket : signatures.Buckets) {
         if (stop.Requested())
             break;
         if (tooSmall(bucket.size()))
             continue;
         // A directory comes before every directory below it.
-        std::sort(bucket.begin(), bucket.end(),
-                  [](const Text& a, const Text& b) { return CompareTextLess(a, b); });
+        sorted = bucket;
+        std::sort(sorted.begin(), sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return CompareTextLess(signatures.Dirs[a].Key, signatures.Dirs[b].Key);
+        });
         acceptedKeys.clear();
         TDirGroupRec group;
-        for (Text& dir : bucket) {
-            if (HasAncestorInGroup(dir, acceptedKeys))
+        for (const std::uint32_t index : sorted) {
+            const TDirRecord& dir = signatures.Dirs[index];
+            if (HasAncestorInGroup(dir.Key, acceptedKeys))
                 continue;
-            acceptedKeys.insert(dir);
-            group.Dirs.push_back(std::move(dir));
+            acceptedKeys.insert(dir.Key);
+            group.Dirs.push_back(dir.Key);
+            group.Sizes.push_back(dir.Size);
+            group.TotalSize = AddSizes(group.TotalSize, dir.Size);
         }
         if (tooSmall(group.Dirs.size()))
             continue;
-        for (const Text& dir : group.Dirs)
-            group.TotalSize = AddSizes(group.TotalSize, DirSize(signatures.Sizes, dir));
         groups.push_back(std::move(group));
     }
     // Equal totals by their first directory, so every run lists the same order.

@@ -12,12 +12,13 @@
 #include "platform/Text.h"
 
 struct TDirGroupRec {
-    std::vector<Text> Dirs;  // CompareText order, then exact code units
+    std::vector<Text> Dirs;           // CompareText order, then exact code units
+    std::vector<std::int64_t> Sizes;  // the total below each of Dirs
     std::int64_t TotalSize = 0;
 };
 
 // Groups of at least minGroupSize (raised to 2) directories of one signature, a directory
 // left out when one above it is already in its group; the stop flag is tested before each
 // bucket. Largest total first, ties by the first directory.
-std::vector<TDirGroupRec> GroupDirectories(TDirSignatures& signatures, std::int64_t minGroupSize,
-                                           const TStopToken& stop);
+std::vector<TDirGroupRec> GroupDirectories(const TDirSignatures& signatures,
+                                           std::int64_t minGroupSize, const TStopToken& stop);

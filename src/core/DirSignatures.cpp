@@ -16,10 +16,12 @@
 // unknown, is incomplete: its entries include its own key, so its signature is its own, and
 // so is that of every directory above it. Such a directory is never a clone of anything.
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 #include "core/CompareText.h"
 #include "core/DirSignatures.h"
+#include "core/FlatTable.h"
 #include "core/SizeSum.h"
 #include "platform/FileSystem.h"
 #include "platform/Sha1.h"
@@ -39,12 +41,16 @@ const Text DirsAccessError = u"!DIRS_ACCESS_ERROR!";
 const Text UnknownChildSig = u"!UNKNOWN_CHILD_SIG!";
 const Text IncompleteMark = u"!INCOMPLETE!|";  // followed by the directory's key
 
-struct TDirNode {
-    Text Key;
-    Text Signature;  // empty until analysed
-    std::int64_t Size = 0;
-    bool Incomplete = false;  // it, or a directory below it, could not be read whole
-};
+// A key's hash as the key index stores it.
+std::size_t KeyHash(const Text& key) {
+    return std::hash<Text>()(key);
+}
+
+std::size_t DigestHash(const Platform::TSha1Digest& digest) {
+    std::size_t hash = 0;
+    std::memcpy(&hash, digest.data(), sizeof hash);
+    return hash;
+}
 
 // The subfolder names of a listing in the walk's order.
 std::vector<Text> SubfolderNames(std::vector<TDirEntry>& entries) {
@@ -70,11 +76,13 @@ Text LinkEntry(const Text& folder, const Text& linkPath, const Text& target) {
 
 class TDirScan {
 public:
+    // The directories are collected into the result, which holds each key once.
+    explicit TDirScan(TDirSignatures& result) : FResult(result), FNodes(result.Dirs) {}
     bool Empty() const { return FNodes.empty(); }
 
     // Collects a folder of the list (a directory key) and every directory below it.
     void CollectFolder(const Text& key) {
-        if (FKeyIndex.count(key) != 0)
+        if (FindKey(key) >= 0)
             return;  // collected already, under this very path
         std::vector<TDirEntry> entries;
         TFileId id;
@@ -109,8 +117,8 @@ public:
     }
 
     // Lists the directory again and computes its signature and total size.
-    void Analyse(int index, TDirSignatures& result) {
-        TDirNode& dir = FNodes[index];
+    void Analyse(int index) {
+        TDirRecord& dir = FNodes[index];
         FEntries.clear();
         FListing.clear();
         std::int64_t total = 0;
@@ -147,35 +155,47 @@ public:
                 FEntries.push_back(LinkEntry(dir.Key, childKey, FNodes[child].Key));
                 continue;
             }
-            const TDirNode* node = child >= 0 ? &FNodes[child] : nullptr;
-            const bool known = node != nullptr && !node->Signature.empty();
+            const TDirRecord* node = child >= 0 ? &FNodes[child] : nullptr;
+            const bool known = node != nullptr && node->Analysed;
             // Not collected: made since, or it could not be listed then.
             incomplete = incomplete || !known || node->Incomplete;
             const std::int64_t size = known ? node->Size : 0;
             total = AddSizes(total, size);
             FEntries.push_back(u"D|" + DirEntryName(childKey, Syntax) + u'|' +
-                               (known ? node->Signature : UnknownChildSig) + u'|' +
-                               Platform::IntToText(size));
+                               (known ? Platform::DigestToHex(node->Signature) : UnknownChildSig) +
+                               u'|' + Platform::IntToText(size));
         }
         if (incomplete)
             FEntries.push_back(IncompleteMark + dir.Key);
         dir.Incomplete = incomplete;
         dir.Signature = DirSignature(FEntries);
         dir.Size = total;
-        result.Sizes.insert_or_assign(dir.Key, total);
-        const auto [bucket, added] = FBucketIndex.try_emplace(dir.Signature, result.Buckets.size());
-        if (added) {
-            result.Buckets.emplace_back();
-            result.BucketSignatures.push_back(dir.Signature);
+        if (!dir.Analysed)
+            ++FResult.AnalysedCount;
+        dir.Analysed = true;
+        // A bucket is found by the signature of its first directory.
+        std::vector<std::vector<std::uint32_t>>& buckets = FResult.Buckets;
+        const auto sameSignature = [&](std::uint32_t b) {
+            return FNodes[buckets[b].front()].Signature == dir.Signature;
+        };
+        const std::size_t hash = DigestHash(dir.Signature);
+        std::uint32_t bucket = 0;
+        if (const std::uint32_t* found = FBucketIndex.Find(hash, sameSignature)) {
+            bucket = *found;
+        } else {
+            bucket = static_cast<std::uint32_t>(buckets.size());
+            buckets.emplace_back();
+            FBucketIndex.Insert(hash, bucket, [](std::uint32_t) { return false; });
         }
-        result.Buckets[bucket->second].push_back(dir.Key);
+        buckets[bucket].push_back(static_cast<std::uint32_t>(index));
     }
 
 private:
     int AddNode(const Text& key, const TFileId* id) {
         const int index = static_cast<int>(FNodes.size());
         FNodes.emplace_back().Key = key;
-        FKeyIndex.emplace(key, index);
+        FKeyIndex.Insert(KeyHash(key), static_cast<std::uint32_t>(index),
+                         [](std::uint32_t) { return false; });  // keys are added once
         if (id != nullptr)
             FById.emplace(*id, index);
         return index;
@@ -227,7 +247,7 @@ private:
             const int parent = top.Node;
             const Text childKey =
                 Platform::JoinPath(FNodes[parent].Key, top.Subfolders[top.Next++], Syntax);
-            if (FKeyIndex.count(childKey) != 0)
+            if (FindKey(childKey) >= 0)
                 continue;  // a folder of the list met again inside another one
             entries.clear();
             TFileId id;
@@ -254,18 +274,26 @@ private:
 
     // The directory a subfolder path leads to: collected under it, or an alias; -1 if none.
     int Lookup(const Text& path) const {
-        if (const auto k = FKeyIndex.find(path); k != FKeyIndex.end())
-            return k->second;
+        if (const int k = FindKey(path); k >= 0)
+            return k;
         if (const auto a = FAliases.find(path); a != FAliases.end())
             return a->second;
         return -1;
     }
 
-    std::vector<TDirNode> FNodes;
-    std::unordered_map<Text, int> FKeyIndex;
+    // The directory collected under the key, or -1.
+    int FindKey(const Text& key) const {
+        const std::uint32_t* found = FKeyIndex.Find(
+            KeyHash(key), [&](std::uint32_t index) { return FNodes[index].Key == key; });
+        return found ? static_cast<int>(*found) : -1;
+    }
+
+    TDirSignatures& FResult;
+    std::vector<TDirRecord>& FNodes;
+    TFlatTable<std::uint32_t> FKeyIndex;     // key to directory, without a copy of the key
     std::unordered_map<Text, int> FAliases;  // another path to a collected directory
     std::unordered_map<TFileId, int, Platform::TFileIdHash> FById;
-    std::unordered_map<Text, std::size_t> FBucketIndex;  // signature to bucket
+    TFlatTable<std::uint32_t> FBucketIndex;  // signature to bucket
     std::vector<Text> FEntries;
     std::vector<TDirEntry> FListing;
     std::vector<std::pair<std::uint64_t, bool>> FVolumes;  // volume, on a kernel file system
@@ -292,16 +320,16 @@ Text DirSignatureText(std::vector<Text>& entries) {
     return text;
 }
 
-Text DirSignature(std::vector<Text>& entries) {
+Platform::TSha1Digest DirSignature(std::vector<Text>& entries) {
     const std::string bytes = Platform::TextToUtf8(DirSignatureText(entries));
     Platform::TSha1 sha;
     sha.Update(bytes.data(), bytes.size());
-    return Platform::DigestToHex(sha.Final());
+    return sha.Final();
 }
 
 bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignatures& result) {
     const std::vector<Text> folders = host.ReadSettings().Folders;
-    TDirScan scan;
+    TDirScan scan(result);
     for (const Text& folder : folders) {
         if (stop.Requested())
             break;
@@ -318,7 +346,6 @@ bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignature
 
     const std::vector<int> order = scan.AnalysisOrder();
     const std::size_t n = order.size();
-    result.Sizes.reserve(n);
     host.SetProgressMax(ProgressCount(n));
     host.SetProgressPosition(0);
     host.SetStatus(TranslateFormat(u"Analyzing directories (0/%d)...", {n}));
@@ -326,7 +353,7 @@ bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignature
     for (std::size_t done = 0; done < n;) {
         if (stop.Requested())
             return false;
-        scan.Analyse(order[done], result);
+        scan.Analyse(order[done]);
         ++done;
         host.SetProgressPosition(ProgressCount(done));
         if (done % 10 == 0 || done == n) {

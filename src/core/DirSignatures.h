@@ -9,15 +9,25 @@
 #include "core/ScanHost.h"
 #include "core/StopToken.h"
 #include "platform/PathSyntax.h"
+#include "platform/Sha1.h"
 #include "platform/Text.h"
+
+// One collected directory: its key, held here once, and what the analysis found.
+struct TDirRecord {
+    Text Key;
+    Platform::TSha1Digest Signature{};
+    std::int64_t Size = 0;  // the total below it
+    bool Analysed = false;
+    bool Incomplete = false;  // it, or a directory below it, could not be read whole
+};
 
 // What the analysis hands to grouping.
 struct TDirSignatures {
-    TDirSizes Sizes;
-    // Keys of equal signature in the order they were analysed; buckets in the order their
-    // first directory was analysed.
-    std::vector<std::vector<Text>> Buckets;
-    std::vector<Text> BucketSignatures;  // the signature of each bucket
+    std::vector<TDirRecord> Dirs;  // in the order of collection
+    // Indexes into Dirs of equal signature in the order they were analysed; buckets in the
+    // order their first directory was analysed.
+    std::vector<std::vector<std::uint32_t>> Buckets;
+    std::size_t AnalysedCount = 0;
 };
 
 // Collects, orders and analyses the directories below the folders of the list. False when
@@ -28,5 +38,5 @@ bool ComputeDirSignatures(TScanHost& host, const TStopToken& stop, TDirSignature
 // entries the collation calls equal by their code units, none dropped, each followed by
 // CR LF. Sorts entries in place.
 Text DirSignatureText(std::vector<Text>& entries);
-// 40 lower-case hexadecimal digits of the SHA-1 of the signature text in UTF-8.
-Text DirSignature(std::vector<Text>& entries);
+// The SHA-1 of the signature text in UTF-8.
+Platform::TSha1Digest DirSignature(std::vector<Text>& entries);

@@ -12,8 +12,7 @@
 namespace {
 
 void ListDirGroups(TScanHost& host, const TStopToken& stop, TResultList& lvDirs,
-                   const std::vector<TDirGroupRec>& groups, const TDirSizes& sizes,
-                   std::int64_t maxGroups) {
+                   const std::vector<TDirGroupRec>& groups, std::int64_t maxGroups) {
     std::size_t count = groups.size();
     if (maxGroups > 0 && static_cast<std::uint64_t>(maxGroups) < count)
         count = static_cast<std::size_t>(maxGroups);
@@ -29,7 +28,7 @@ void ListDirGroups(TScanHost& host, const TStopToken& stop, TResultList& lvDirs,
         if (stop.Requested())
             break;
         const TDirGroupRec& group = groups[listed];
-        AddDirGroup(lvDirs, group.Dirs, sizes, group.TotalSize, groupNo);
+        AddDirGroup(lvDirs, group.Dirs, group.Sizes, group.TotalSize, groupNo);
         ++listed;
         host.SetProgressPosition(ProgressCount(listed));
         if (listed % 5 == 0) {
@@ -60,7 +59,7 @@ std::size_t FindDirectoryDuplicates(TScanHost& host, const TStopToken& stop, TRe
         const std::vector<TDirGroupRec> groups =
             GroupDirectories(signatures, settings.MinGroupSize, stop);
         found = groups.size();
-        ListDirGroups(host, stop, lvDirs, groups, signatures.Sizes, settings.MaxGroups);
+        ListDirGroups(host, stop, lvDirs, groups, settings.MaxGroups);
     }
     host.SetStatus(stop.Requested() ? TranslateText(u"Directory scan cancelled.")
                                     : TranslateText(u"Duplicate directory groups listed."));

@@ -6,11 +6,6 @@
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 
-std::int64_t DirSize(const TDirSizes& sizes, const Text& key) {
-    const auto it = sizes.find(key);
-    return it == sizes.end() ? 0 : it->second;
-}
-
 Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator) {
     constexpr std::uint64_t mb = 1048576;
     const bool negative = bytes < 0;
@@ -53,15 +48,15 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
     ++groupNo;
 }
 
-void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
-                 std::int64_t totalSize, int& groupNo) {
+void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs,
+                 const std::vector<std::int64_t>& sizes, std::int64_t totalSize, int& groupNo) {
     lvDirs.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
     const int groupId = lvDirs.GroupAt(lvDirs.GroupCount() - 1).GroupId;
     const Text caption = Platform::IntToText(groupNo);
-    for (const Text& dir : dirs) {
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
         TListItem item;
         item.Caption = caption;
-        item.SubItems = {dir, FormatSizeMB(DirSize(sizes, dir))};
+        item.SubItems = {dirs[i], FormatSizeMB(i < sizes.size() ? sizes[i] : 0)};
         item.GroupId = groupId;
         item.Checked = false;
         lvDirs.AddItem(std::move(item));

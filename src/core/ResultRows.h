@@ -3,7 +3,6 @@
 // group's header and rows, for the File Clones list and the Folder Clones list.
 #include <array>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "core/ResultList.h"
@@ -43,12 +42,8 @@ Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator);
 void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo);
 
-// Total bytes below each directory, by directory key.
-using TDirSizes = std::unordered_map<Text, std::int64_t>;
-// A directory's total; 0 for one not measured.
-std::int64_t DirSize(const TDirSizes& sizes, const Text& key);
-
 // One group of the Folder Clones list: its header, then one unchecked row per directory
-// with the directory key and its size. groupNo is one higher on return.
-void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
-                 std::int64_t totalSize, int& groupNo);
+// with the directory key and its size (sizes[i] for dirs[i]). groupNo is one higher on
+// return.
+void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs,
+                 const std::vector<std::int64_t>& sizes, std::int64_t totalSize, int& groupNo);

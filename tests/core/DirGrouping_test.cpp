@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <limits>
+#include <map>
 #include <stdexcept>
 
 #include "core/DirGrouping.h"
@@ -214,11 +215,27 @@ TEST_F(DirGrouping, MinimumGroupSizeAndMaximumGroups) {
     }
 }
 
+// Analysed directories in buckets of keys, with the sizes given (0 for the others).
+TDirSignatures Signatures(const std::vector<std::vector<Text>>& buckets,
+                          const std::map<Text, std::int64_t>& sizes) {
+    TDirSignatures signatures;
+    for (const std::vector<Text>& keys : buckets) {
+        signatures.Buckets.emplace_back();
+        for (const Text& key : keys) {
+            signatures.Buckets.back().push_back(static_cast<std::uint32_t>(signatures.Dirs.size()));
+            const auto size = sizes.find(key);
+            signatures.Dirs.push_back(
+                {.Key = key, .Size = size == sizes.end() ? 0 : size->second, .Analysed = true});
+        }
+    }
+    return signatures;
+}
+
 TEST_F(DirGrouping, TotalsSaturateInsteadOfOverflowing) {
     constexpr std::int64_t max = std::numeric_limits<std::int64_t>::max();
-    TDirSignatures signatures;
-    signatures.Buckets = {{u"/r/s1", u"/r/s2"}, {u"/r/h1", u"/r/h2"}};
-    signatures.Sizes = {{u"/r/s1", 5}, {u"/r/s2", 5}, {u"/r/h1", max - 1}, {u"/r/h2", max / 2}};
+    const TDirSignatures signatures =
+        Signatures({{u"/r/s1", u"/r/s2"}, {u"/r/h1", u"/r/h2"}},
+                   {{u"/r/s1", 5}, {u"/r/s2", 5}, {u"/r/h1", max - 1}, {u"/r/h2", max / 2}});
     const std::vector<TDirGroupRec> groups = GroupDirectories(signatures, 2, Stop);
     ASSERT_EQ(groups.size(), 2u);
     EXPECT_EQ(groups[0].Dirs, (std::vector<Text>{u"/r/h1", u"/r/h2"}));
@@ -227,17 +244,18 @@ TEST_F(DirGrouping, TotalsSaturateInsteadOfOverflowing) {
 }
 
 TEST_F(DirGrouping, AncestorRuleAndTies) {
-    TDirSignatures signatures;
-    signatures.Buckets = {
-        {u"/r/c", u"/r/a/b/c", u"/r/a", u"/r/a/b"},  // only the outer ones stay
-        {u"/r/x", u"/r/x/y"},                        // one left: too small
-        {u"/r/B", u"/r/a2"},                         // the same total as the next
-        {u"/r/b2", u"/r/A1"},
-    };
-    signatures.Sizes = {{u"/r/c", 7}, {u"/r/a", 7}, {u"/r/B", 1}, {u"/r/b2", 1}};
+    const TDirSignatures signatures = Signatures(
+        {
+            {u"/r/c", u"/r/a/b/c", u"/r/a", u"/r/a/b"},  // only the outer ones stay
+            {u"/r/x", u"/r/x/y"},                        // one left: too small
+            {u"/r/B", u"/r/a2"},                         // the same total as the next
+            {u"/r/b2", u"/r/A1"},
+        },
+        {{u"/r/c", 7}, {u"/r/a", 7}, {u"/r/B", 1}, {u"/r/b2", 1}});
     const std::vector<TDirGroupRec> groups = GroupDirectories(signatures, 2, Stop);
     ASSERT_EQ(groups.size(), 3u);
     EXPECT_EQ(groups[0].Dirs, (std::vector<Text>{u"/r/a", u"/r/c"}));
+    EXPECT_EQ(groups[0].Sizes, (std::vector<std::int64_t>{7, 7}));
     EXPECT_EQ(groups[0].TotalSize, 14);
     // Equal totals by their first directory in CompareText order: A1 before a2.
     EXPECT_EQ(groups[1].Dirs, (std::vector<Text>{u"/r/A1", u"/r/b2"}));
@@ -472,16 +490,15 @@ TEST_F(TwelveGroups, ErrorWhileListingEndsTheUpdatesAndPassesOn) {
 
 TEST(AddDirGroup, RowsUncheckedWithTheirOwnSizes) {
     TMemoryResultList list{{u"Group", u"Directory", u"Size"}};
-    const TDirSizes sizes = {{u"/a", 1572864}};
     int groupNo = 4;
-    AddDirGroup(list, {u"/a", u"/b"}, sizes, 3145728, groupNo);
+    AddDirGroup(list, {u"/a", u"/b"}, {1572864, 0}, 3145728, groupNo);
     EXPECT_EQ(groupNo, 5);
     ASSERT_EQ(list.GroupCount(), 1);
     EXPECT_EQ(list.GroupAt(0).GroupId, 4);
     EXPECT_EQ(U8(list.GroupAt(0).Header), "Group 4 (3.00 MB)");
     ASSERT_EQ(list.ItemCount(), 2);
     EXPECT_EQ(list.ItemAt(0).SubItems, (std::vector<Text>{u"/a", u"1.50 MB"}));
-    EXPECT_EQ(list.ItemAt(1).SubItems, (std::vector<Text>{u"/b", u"0.00 MB"}));  // no size: 0
+    EXPECT_EQ(list.ItemAt(1).SubItems, (std::vector<Text>{u"/b", u"0.00 MB"}));
     EXPECT_EQ(list.ItemAt(1).Caption, u"4");
     EXPECT_EQ(list.ItemAt(1).GroupId, 4);
     EXPECT_FALSE(list.ItemAt(0).Checked);

@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "core/DirGrouping.h"
 #include "core/DirSignatures.h"
@@ -16,11 +17,10 @@ const std::string EmptySig = "da39a3ee5e6b4b0d3255bfef95601890afd80709";  // SHA
 
 // The signature of the directory with the key; empty when it was not analysed.
 std::string SigIn(const TDirSignatures& sigs, const Text& key) {
-    for (std::size_t b = 0; b < sigs.Buckets.size(); ++b) {
-        const auto& bucket = sigs.Buckets[b];
-        if (std::find(bucket.begin(), bucket.end(), key) != bucket.end())
-            return U8(sigs.BucketSignatures[b]);
-    }
+    for (const auto& bucket : sigs.Buckets)
+        for (const std::uint32_t index : bucket)
+            if (sigs.Dirs[index].Key == key)
+                return U8(Platform::DigestToHex(sigs.Dirs[index].Signature));
     return {};
 }
 
@@ -46,15 +46,21 @@ protected:
         return "!INCOMPLETE!|" + U8(Tree.TextPath(rel));
     }
 
-    std::int64_t Size(std::string_view rel) const { return Result.Sizes.at(Tree.TextPath(rel)); }
+    std::int64_t Size(std::string_view rel) const {
+        for (const TDirRecord& dir : Result.Dirs)
+            if (dir.Key == Tree.TextPath(rel) && dir.Analysed)
+                return dir.Size;
+        throw std::out_of_range("not analysed: " + std::string(rel));
+    }
 
     // Every analysed directory relative to the tree, sorted; each appears as often as it was
     // analysed.
     std::vector<std::string> Analysed() const {
         std::vector<std::string> rels;
         for (const auto& bucket : Result.Buckets)
-            for (const Text& key : bucket)
-                rels.push_back(ForwardSlashes(U8(key).substr(Tree.Root().size() + 1)));
+            for (const std::uint32_t index : bucket)
+                rels.push_back(
+                    ForwardSlashes(U8(Result.Dirs[index].Key).substr(Tree.Root().size() + 1)));
         std::sort(rels.begin(), rels.end());
         return rels;
     }
@@ -71,7 +77,7 @@ std::string SigOf(std::vector<std::string> entries) {
     std::vector<Text> texts;
     for (const std::string& e : entries)
         texts.push_back(T(e));
-    return U8(DirSignature(texts));
+    return U8(Platform::DigestToHex(DirSignature(texts)));
 }
 
 using Strings = std::vector<std::string>;
@@ -390,7 +396,7 @@ TEST_F(DirSignatures, StopDuringAndAfterAnalysing) {
                 Stop.Request();
         };
         EXPECT_FALSE(Compute());
-        EXPECT_EQ(Result.Sizes.size(), static_cast<std::size_t>(c.Position));
+        EXPECT_EQ(Result.AnalysedCount, static_cast<std::size_t>(c.Position));
 
         Stop.Reset();
         Host.Statuses.clear();
