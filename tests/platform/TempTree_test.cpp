@@ -2,8 +2,12 @@
 #ifndef _WIN32
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 
 #include "support/TempTree.h"
 
@@ -43,6 +47,47 @@ TEST(TempTree, BuildsAReachableTreeAndRemovesItWhateverItsModes) {
         tree.Remove("a/big");
         EXPECT_FALSE(Exists(file));
         ::chmod(tree.Path("a").c_str(), 0);
+    }
+    EXPECT_FALSE(Exists(root));
+}
+
+// Beyond the system's path limit, where the plain path calls fail: everything is made, and
+// all of it goes at the end, a folder shut in the middle of the way too.
+TEST(TempTree, BuildsAndRemovesATreeBeyondThePathLimit) {
+    std::string root;
+    {
+        TTempTree tree;
+        root = tree.Root();
+        std::string half, deep;
+        for (int i = 0; i < 2000; ++i)
+            (i < 1000 ? half : deep) += i == 0 ? "ab" : "/ab";
+        deep = half + deep;
+        tree.File(deep + "/file.txt", "deep");
+        tree.SizedFile(deep + "/sized", 5000, 's');
+        tree.Link(deep + "/link", "file.txt");
+        tree.HardLink(deep + "/hard", deep + "/file.txt");
+        tree.Folder(deep + "/denied/inner");
+        tree.File(deep + "/denied/inner/x", "x");
+        tree.File(deep + "/gone.txt", "removed by the test");
+        tree.Remove(deep + "/gone.txt");
+        ASSERT_GT(tree.Path(deep).size(), std::size_t(PATH_MAX));
+        const int folder = OpenFolderAnyLength(tree.Path(deep));
+        ASSERT_GE(folder, 0) << std::strerror(errno);
+        struct stat st {};
+        EXPECT_EQ(::fstatat(folder, "file.txt", &st, AT_SYMLINK_NOFOLLOW), 0);
+        EXPECT_EQ(st.st_size, 4);
+        EXPECT_EQ(st.st_nlink, 2u);
+        EXPECT_EQ(st.st_mode & 0777, 0644u);
+        EXPECT_EQ(::fstatat(folder, "sized", &st, 0), 0);
+        EXPECT_EQ(st.st_size, 5000);
+        EXPECT_EQ(::fstatat(folder, "link", &st, AT_SYMLINK_NOFOLLOW), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        EXPECT_EQ(::fstatat(folder, "denied/inner/x", &st, 0), 0);
+        EXPECT_NE(::fstatat(folder, "gone.txt", &st, AT_SYMLINK_NOFOLLOW), 0);
+        ::close(folder);
+        tree.Deny(deep + "/denied");
+        tree.Deny(half);
+        EXPECT_EQ(RunAsNobody([&] { return OpenFolderAnyLength(tree.Path(deep)) < 0 ? 1 : 0; }), 1);
     }
     EXPECT_FALSE(Exists(root));
 }

@@ -2,20 +2,6 @@
 
 #include "support/TempTreeSystem.h"
 
-namespace {
-
-// Makes the folders of path from the position from on, each one that is not there yet.
-void MakeFolders(const std::string& path, std::size_t from) {
-    for (std::size_t i = path.find(TempTreeSystem::Separator, from);;
-         i = path.find(TempTreeSystem::Separator, i + 1)) {
-        TempTreeSystem::MakeFolder(path.substr(0, i));
-        if (i == std::string::npos)
-            break;
-    }
-}
-
-}  // namespace
-
 TTempTree::TTempTree() : FRoot(TempTreeSystem::MakeRoot()) {}
 
 TTempTree::~TTempTree() {
@@ -48,7 +34,7 @@ std::string TTempTree::WithParents(std::string_view rel) const {
     const std::string path = Path(rel);
     const std::size_t separator = path.rfind(TempTreeSystem::Separator);
     if (separator > FRoot.size())
-        MakeFolders(path.substr(0, separator), FRoot.size() + 1);
+        TempTreeSystem::MakeFolders(path.substr(0, separator), FRoot.size() + 1);
     return path;
 }
 
@@ -66,7 +52,7 @@ void TTempTree::SparseFile(std::string_view rel, std::uint64_t size) {
 }
 
 void TTempTree::Folder(std::string_view rel) {
-    MakeFolders(Path(rel), FRoot.size() + 1);
+    TempTreeSystem::MakeFolders(Path(rel), FRoot.size() + 1);
 }
 
 void TTempTree::Link(std::string_view rel, std::string_view target) {

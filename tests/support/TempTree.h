@@ -70,6 +70,13 @@ int RunWithBindMount(std::string_view source, std::string_view target,
                      const std::function<int()>& body);
 #endif
 
+#ifndef _WIN32
+// The folder at the path opened for reading (O_RDONLY | O_DIRECTORY), whatever the path's
+// length, for checks by the *at() calls of what lies beyond the system's path limit; -1 with
+// errno when it cannot be opened. The caller closes it.
+int OpenFolderAnyLength(const std::string& path);
+#endif
+
 // Runs body where what TTempTree::Deny shut off cannot be opened: as the user nobody on
 // POSIX (root opens anything); on Windows in this process, which the holding handle shuts
 // out like any other. Returns body's value, or -1 as RunAsNobody does.

@@ -27,8 +27,9 @@ inline constexpr std::size_t ShortestRoot =
 std::string Native(std::string_view rel);
 // A fresh, empty folder under the temporary folder.
 std::string MakeRoot();
-// One folder; nothing when it is there already. Raises on any other failure, as all do.
-void MakeFolder(const std::string& path);
+// The folders of path from the position from on (the folder before it exists), each one
+// that is not there yet. Raises on any other failure, as all do.
+void MakeFolders(const std::string& path, std::size_t from);
 // A file or a whole folder, whatever a test made of its permissions; nothing when absent.
 void RemoveAll(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);

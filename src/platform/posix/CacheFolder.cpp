@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PathAt.h"
 
 namespace Platform {
 
@@ -45,20 +46,24 @@ void MakeFolders(const Text& path) {
     const std::string name = TextToUtf8(path);
     for (std::size_t end = name.find('/', 1);; end = name.find('/', end + 1)) {
         const std::string part = name.substr(0, end);
-        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+        const TPathAt at(part);
+        if (!part.empty() &&
+            (!at || (::mkdirat(at.Dir(), at.Name(), 0700) != 0 && errno != EEXIST))) {
             const int error = errno;
             throw EPlatformError("Cannot create folder \"" + part + "\": " + std::strerror(error));
         }
         if (end == std::string::npos)
             break;
     }
+    const TPathAt at(name);
     struct stat st;
-    if (::stat(name.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (!at || ::fstatat(at.Dir(), at.Name(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
         throw EPlatformError("Cannot create folder \"" + name + "\": " + std::strerror(ENOTDIR));
 }
 
 bool RemoveFile(const Text& path) {
-    return ::unlink(TextToUtf8(path).c_str()) == 0;
+    const TPathAt at(TextToUtf8(path));
+    return at && ::unlinkat(at.Dir(), at.Name(), 0) == 0;
 }
 
 }  // namespace Platform

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/posix/PathAt.h"
+
 #ifdef __linux__
 #include <linux/magic.h>
 #include <sys/sysmacros.h>
@@ -85,8 +87,9 @@ bool StatusAt(int dirFd, const char* name, TFileStatus& status) {
 TListStatus List(const Text& folder, std::vector<TDirEntry>& entries, TFileId* folderId,
                  bool measure) {
     entries.clear();
-    const std::string name = TextToUtf8(folder);
-    const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    const TPathAt at(TextToUtf8(folder));
+    const int fd =
+        at ? ::openat(at.Dir(), at.Name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK) : -1;
     if (fd < 0)
         return errno == EACCES || errno == EPERM ? TListStatus::lsDenied : TListStatus::lsFailed;
     DIR* dir = ::fdopendir(fd);
@@ -203,16 +206,26 @@ bool IsDevTmpfs(dev_t device) {
 }  // namespace
 
 bool IsPseudoFileSystem(const Text& folder) {
-    const std::string name = TextToUtf8(folder);
+    const TPathAt at(TextToUtf8(folder));
+    if (!at)
+        return false;
+    // statfs has no *at() form: beyond the limit the folder itself is opened.
+    TFd opened;
+    if (!at.Whole()) {
+        opened = TFd(::openat(at.Dir(), at.Name(), O_PATH | O_CLOEXEC));
+        if (!opened)
+            return false;
+    }
     struct statfs fs;
-    if (::statfs(name.c_str(), &fs) != 0)
+    if ((opened ? ::fstatfs(opened.Get(), &fs) : ::statfs(at.Name(), &fs)) != 0)
         return false;
     // The magic numbers are 32 bits; some systems widen them with a sign.
     const auto type = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
     if (IsPseudoType(type))
         return true;
     struct stat st;
-    return (type == TMPFS_MAGIC || type == RAMFS_MAGIC) && ::stat(name.c_str(), &st) == 0 &&
+    return (type == TMPFS_MAGIC || type == RAMFS_MAGIC) &&
+           (opened ? ::fstat(opened.Get(), &st) : ::stat(at.Name(), &st)) == 0 &&
            IsDevTmpfs(st.st_dev);
 }
 
@@ -225,7 +238,8 @@ bool IsPseudoFileSystem(const Text&) {
 #endif
 
 bool QueryFile(const Text& path, TFileStatus& status) {
-    return StatusAt(AT_FDCWD, TextToUtf8(path).c_str(), status);
+    const TPathAt at(TextToUtf8(path));
+    return at && StatusAt(at.Dir(), at.Name(), status);
 }
 
 std::int64_t FileSize(const Text& path) {
@@ -233,19 +247,29 @@ std::int64_t FileSize(const Text& path) {
     return QueryFile(path, status) ? status.Size : 0;
 }
 
+namespace {
+
+// What the path leads to, links followed.
+bool TargetStatus(const Text& path, struct stat& st) {
+    const TPathAt at(TextToUtf8(path));
+    return at && ::fstatat(at.Dir(), at.Name(), &st, 0) == 0;
+}
+
+}  // namespace
+
 bool FileExists(const Text& path) {
     struct stat st;
-    return ::stat(TextToUtf8(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return TargetStatus(path, st) && !S_ISDIR(st.st_mode);
 }
 
 bool DirectoryExists(const Text& path) {
     struct stat st;
-    return ::stat(TextToUtf8(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return TargetStatus(path, st) && S_ISDIR(st.st_mode);
 }
 
 bool QueryIdentity(const Text& path, TFileId& id) {
     struct stat st;
-    if (::stat(TextToUtf8(path).c_str(), &st) != 0)
+    if (!TargetStatus(path, st))
         return false;
     id = IdOf(st);
     return true;
@@ -328,10 +352,13 @@ Text TempDir() {
 TFileReader::TFileReader(const Text& path, TLinkRule links, TReadAccess access)
     : FPath(path), FHandle(-1) {
     const std::string name = TextToUtf8(path);
+    const TPathAt at(name);
     // Non-blocking, so that opening a pipe cannot hang; what is opened is only ever a
     // regular file, for which the flag changes nothing (Read clears it if it ever does).
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK |
-                                            (links == TLinkRule::lrRefuse ? O_NOFOLLOW : 0));
+    const int fd = at ? ::openat(at.Dir(), at.Name(),
+                                 O_RDONLY | O_CLOEXEC | O_NONBLOCK |
+                                     (links == TLinkRule::lrRefuse ? O_NOFOLLOW : 0))
+                      : -1;
     if (fd < 0)
         Fail("Cannot open file", name, errno);
     struct stat st;

@@ -5,12 +5,12 @@
 #include <unistd.h>
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "platform/posix/PathAt.h"
 
 namespace Platform {
 
@@ -18,6 +18,17 @@ namespace {
 
 [[noreturn]] void Fail(const char* what, const std::string& path, int error) {
     throw EPlatformError(std::string(what) + " \"" + path + "\": " + std::strerror(error));
+}
+
+int OpenFile(const std::string& path, int flags) {
+    const TPathAt at(path);
+    return at ? ::openat(at.Dir(), at.Name(), flags, 0666) : -1;
+}
+
+void RemoveName(const std::string& path) {
+    const TPathAt at(path);
+    if (at)
+        ::unlinkat(at.Dir(), at.Name(), 0);
 }
 
 // Writes every byte; the errno of the failure, or 0.
@@ -36,7 +47,7 @@ int WriteAll(int fd, std::string_view bytes) {
 
 // A pipe or a device (/dev/stdout, say) cannot be replaced: it is written into.
 void WriteInto(const std::string& name, std::string_view bytes) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = OpenFile(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         Fail("Cannot create file", name, errno);
     if (const int error = WriteAll(fd, bytes)) {
@@ -65,7 +76,7 @@ int CreateTemporary(const std::string& folder, const std::string& shownName, std
         for (int i = 0; i < 12; ++i, value >>= 4)
             suffix += digits[value & 15];
         temp = (folder == "/" ? "" : folder) + "/.twinseek-" + suffix + ".tmp";
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = OpenFile(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC);
         if (fd >= 0)
             return fd;
         if (errno != EEXIST)
@@ -79,7 +90,8 @@ int CreateTemporary(const std::string& folder, const std::string& shownName, std
 void WriteWholeFile(const Text& path, std::string_view bytes) {
     const std::string name = TextToUtf8(path);
     struct stat existing {};
-    const bool exists = ::stat(name.c_str(), &existing) == 0;
+    const TPathAt at(name);
+    const bool exists = at && ::fstatat(at.Dir(), at.Name(), &existing, 0) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         WriteInto(name, bytes);
         return;
@@ -87,15 +99,14 @@ void WriteWholeFile(const Text& path, std::string_view bytes) {
     // Through a link, the file it leads to is replaced and the link stays.
     std::string target = name;
     if (exists) {
-        if (char* real = ::realpath(name.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
+        std::string real;
+        if (RealPath(name, real))
+            target = std::move(real);
     }
     std::string temp;
     const int fd = CreateTemporary(FolderOf(target), name, temp);
     auto fail = [&](const char* what, int error) {
-        ::unlink(temp.c_str());
+        RemoveName(temp);
         Fail(what, name, error);
     };
     // The replacement keeps the permissions of the report it replaces.
@@ -108,8 +119,10 @@ void WriteWholeFile(const Text& path, std::string_view bytes) {
         error = errno;
     if (error != 0)
         fail("Cannot write file", error);
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        fail("Cannot replace file", errno);
+    const TPathAt from(temp);
+    const TPathAt to(target);
+    if (!from || !to || ::renameat(from.Dir(), from.Name(), to.Dir(), to.Name()) != 0)
+        fail("Cannot replace file", !from ? from.Error() : !to ? to.Error() : errno);
 }
 
 }  // namespace Platform

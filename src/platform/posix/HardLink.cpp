@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/posix/PathAt.h"
+
 namespace Platform {
 
 namespace {
@@ -31,17 +33,18 @@ TLinkStatus FromErrno(int error) {
 }  // namespace
 
 TLinkStatus MakeHardLink(const Text& existing, const Text& newPath) {
+    const TPathAt from(TextToUtf8(existing));
+    const TPathAt to(TextToUtf8(newPath));
     // linkat never replaces an existing name, and without AT_SYMLINK_FOLLOW it links the
     // entry itself, not what a link there would lead to.
-    if (::linkat(AT_FDCWD, TextToUtf8(existing).c_str(), AT_FDCWD, TextToUtf8(newPath).c_str(),
-                 0) == 0)
+    if (from && to && ::linkat(from.Dir(), from.Name(), to.Dir(), to.Name(), 0) == 0)
         return TLinkStatus::lsDone;
-    const int error = errno;
-    if (error == EPERM) {
+    const int error = !from ? from.Error() : !to ? to.Error() : errno;
+    if (error == EPERM && from) {
         // Told apart from a file system without links: a protected file (fs.protected_hardlinks)
         // or a folder we may not write to.
         struct stat st;
-        if (::lstat(TextToUtf8(existing).c_str(), &st) == 0 && ::geteuid() != 0 &&
+        if (::fstatat(from.Dir(), from.Name(), &st, AT_SYMLINK_NOFOLLOW) == 0 && ::geteuid() != 0 &&
             st.st_uid != ::geteuid())
             return TLinkStatus::lsDenied;
     }
@@ -49,14 +52,17 @@ TLinkStatus MakeHardLink(const Text& existing, const Text& newPath) {
 }
 
 TLinkStatus RenameOver(const Text& source, const Text& target) {
-    if (::renameat(AT_FDCWD, TextToUtf8(source).c_str(), AT_FDCWD, TextToUtf8(target).c_str()) == 0)
+    const TPathAt from(TextToUtf8(source));
+    const TPathAt to(TextToUtf8(target));
+    if (from && to && ::renameat(from.Dir(), from.Name(), to.Dir(), to.Name()) == 0)
         return TLinkStatus::lsDone;
-    const int error = errno;
+    const int error = !from ? from.Error() : !to ? to.Error() : errno;
     return error == EPERM ? TLinkStatus::lsDenied : FromErrno(error);
 }
 
 bool RemoveFileName(const Text& path) {
-    return ::unlink(TextToUtf8(path).c_str()) == 0;
+    const TPathAt at(TextToUtf8(path));
+    return at && ::unlinkat(at.Dir(), at.Name(), 0) == 0;
 }
 
 }  // namespace Platform

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/posix/PathAt.h"
+
 namespace Platform {
 
 namespace {
@@ -64,7 +66,8 @@ std::optional<std::string> DecodeValue(std::string_view raw) {
 // The whole file, when it is a regular one of bounded size. Opened without blocking, so
 // that a pipe in its place cannot hold the program; the type is asked of the open file.
 std::optional<std::string> ReadSettingsFile(const std::string& name) {
-    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const TPathAt at(name);
+    const int fd = at ? ::openat(at.Dir(), at.Name(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) : -1;
     if (fd < 0)
         return std::nullopt;
     struct TCloser {

@@ -7,6 +7,8 @@
 #include <set>
 #include <string_view>
 
+#include "platform/posix/PathAt.h"
+
 namespace Platform {
 
 namespace {
@@ -49,6 +51,12 @@ std::set<std::string> MountPoints() {
     return points;
 }
 
+// What the path leads to, links followed, whatever its length.
+bool StatusOf(const std::string& path, struct stat& st) {
+    const TPathAt at(path);
+    return at && ::fstatat(at.Dir(), at.Name(), &st, 0) == 0;
+}
+
 std::string ParentOf(const std::string& path) {
     const std::size_t cut = path.rfind('/');
     return cut == 0 || cut == std::string::npos ? "/" : path.substr(0, cut);
@@ -62,7 +70,7 @@ std::string MountTopFolder(const std::string& folder, dev_t device) {
     while (top != "/" && mounts.count(top) == 0) {
         const std::string up = ParentOf(top);
         struct stat st {};
-        if (::stat(up.c_str(), &st) != 0 || st.st_dev != device)
+        if (!StatusOf(up, st) || st.st_dev != device)
             break;
         top = up;
     }
@@ -72,7 +80,7 @@ std::string MountTopFolder(const std::string& folder, dev_t device) {
 std::optional<dev_t> DeviceOf(std::string path) {
     for (;;) {
         struct stat st {};
-        if (::stat(path.c_str(), &st) == 0)
+        if (StatusOf(path, st))
             return st.st_dev;
         if ((errno != ENOENT && errno != ENOTDIR) || path == "/")
             return std::nullopt;

@@ -23,6 +23,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/posix/MountPoints.h"
+#include "platform/posix/PathAt.h"
 #include "platform/posix/TrashInfo.h"
 
 namespace Platform {
@@ -38,25 +39,11 @@ constexpr int DirOpen = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 // Candidate names tried for one item before the trash counts as full.
 constexpr int MaxNameTries = 100000;
 
-class TFd {
-public:
-    TFd() = default;
-    explicit TFd(int fd) : FFd(fd) {}
-    ~TFd() {
-        if (FFd >= 0)
-            ::close(FFd);
-    }
-    TFd(TFd&& other) noexcept : FFd(std::exchange(other.FFd, -1)) {}
-    TFd& operator=(TFd&& other) noexcept {
-        std::swap(FFd, other.FFd);
-        return *this;
-    }
-    int Get() const { return FFd; }
-    explicit operator bool() const { return FFd >= 0; }
-
-private:
-    int FFd = -1;
-};
+// A folder opened by its path, whatever the path's length; -1 when it cannot be.
+int OpenFolder(const std::string& path) {
+    const TPathAt at(path);
+    return at ? ::openat(at.Dir(), at.Name(), DirOpen) : -1;
+}
 
 // English on purpose: strerror follows the user's locale once a toolkit has set it.
 std::string ErrorReason(int error) {
@@ -121,7 +108,7 @@ bool OpenItem(const Text& path, TItem& item, std::string& reason) {
     }
     item.Parent = cut == 0 ? "/" : full.substr(0, cut);
     item.Name = full.substr(cut + 1);
-    item.ParentFd = TFd(::open(item.Parent.c_str(), DirOpen));
+    item.ParentFd = TFd(OpenFolder(item.Parent));
     struct stat parent {};
     if (!item.ParentFd || ::fstat(item.ParentFd.Get(), &parent) != 0 ||
         ::fstatat(item.ParentFd.Get(), item.Name.c_str(), &item.Status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -211,8 +198,8 @@ std::string HomeTrashPath() {
 // Makes the folder and any missing folder above it, 0700 as the user's data folders are.
 bool MakeFolders(const std::string& path, int& error) {
     for (std::size_t i = path.find('/', 1);; i = path.find('/', i + 1)) {
-        const std::string part = path.substr(0, i);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+        const TPathAt part(path.substr(0, i));
+        if (!part || (::mkdirat(part.Dir(), part.Name(), 0700) != 0 && errno != EEXIST)) {
             error = errno;
             return false;
         }
@@ -224,18 +211,18 @@ bool MakeFolders(const std::string& path, int& error) {
 // The top folder of the mount that holds the item, and the item's path relative to it.
 bool LocateOnMount(const TItem& item, std::string& top, std::string& relative,
                    std::string& reason) {
-    char* resolved = ::realpath(item.Parent.c_str(), nullptr);
-    if (resolved == nullptr) {
+    std::string parent;
+    if (!RealPath(item.Parent, parent)) {
         reason = ErrorReason(errno);
         return false;
     }
-    const std::string parent = resolved;
-    std::free(resolved);
     // The folder the item is renamed from must be the one measured here.
+    const TPathAt at(parent);
     struct stat byPath {};
     struct stat opened {};
-    if (::stat(parent.c_str(), &byPath) != 0 || ::fstat(item.ParentFd.Get(), &opened) != 0 ||
-        byPath.st_dev != opened.st_dev || byPath.st_ino != opened.st_ino) {
+    if (!at || ::fstatat(at.Dir(), at.Name(), &byPath, 0) != 0 ||
+        ::fstat(item.ParentFd.Get(), &opened) != 0 || byPath.st_dev != opened.st_dev ||
+        byPath.st_ino != opened.st_ino) {
         reason = "its folder changed while it was being moved";
         return false;
     }
@@ -271,7 +258,7 @@ public:
     TTrashFolder* OnMount(const std::string& top, std::string& reason) {
         if (auto it = FMounts.find(top); it != FMounts.end())
             return &it->second;
-        const TFd topFd(::open(top.c_str(), DirOpen));
+        const TFd topFd(OpenFolder(top));
         if (!topFd) {
             reason = "the top folder of its file system (" + top +
                      ") cannot be opened: " + ErrorReason(errno);
@@ -310,7 +297,7 @@ private:
             return;
         }
         // The home trash may be a link the user made; its parts may not.
-        const TFd trashFd(::open(FHomePath.c_str(), DirOpen));
+        const TFd trashFd(OpenFolder(FHomePath));
         TTrashFolder trash;
         std::string why;
         if (!trashFd) {

@@ -45,9 +45,15 @@ std::string MakeRoot() {
     }
 }
 
-void MakeFolder(const std::string& path) {
-    if (!::CreateDirectoryW(W(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
-        Fail("cannot make folder", path);
+void MakeFolders(const std::string& path, std::size_t from) {
+    for (std::size_t i = path.find(Separator, from);; i = path.find(Separator, i + 1)) {
+        const std::string folder = path.substr(0, i);
+        if (!::CreateDirectoryW(W(folder).c_str(), nullptr) &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            Fail("cannot make folder", folder);
+        if (i == std::string::npos)
+            break;
+    }
 }
 
 void RemoveAll(const std::string& path) {
