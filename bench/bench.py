@@ -27,6 +27,13 @@
       with its modification time set back, one is renamed; then checks that a scan with
       the cache lists exactly what a scan without it lists.
 
+  bench/bench.py memory TREE... [--runs N] [--no-jdupes]
+      peak memory and median time of the walk alone, size mode and content mode (both
+      without the cache) beside jdupes -r -q on each tree; the tree's files and the bytes
+      of their names and of the folder paths; peak memory per file; the walk's bytes per
+      file beyond its name, over the peak of a walk on an empty folder; our peaks against
+      jdupes'. --no-jdupes leaves jdupes out (for trees it would take too long on).
+
 Set TWINSEEK_CLI to the program to measure (default: build/bin/twinseek-cli).
 """
 import argparse
@@ -36,6 +43,7 @@ import statistics
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -325,20 +333,77 @@ def edits(args):
         sys.exit(1)
 
 
+def tree_text(root):
+    """Non-empty regular files below root, bytes of their names, bytes of the folder paths
+    and the number of empty files.
+
+    Empty files count apart: the scan leaves them out, so they would flatter the figures
+    per file. Bytes as stored on Linux, that is UTF-8 for names in that encoding; the
+    folder paths in full, root's as given, each folder once."""
+    files = name_bytes = folder_bytes = empty = 0
+    stack = [os.fsencode(root)]
+    while stack:
+        folder = stack.pop()
+        folder_bytes += len(folder)
+        with os.scandir(folder) as entries:
+            for entry in entries:
+                if entry.is_dir(follow_symlinks=False):
+                    stack.append(entry.path)
+                elif entry.is_file(follow_symlinks=False):
+                    if entry.stat(follow_symlinks=False).st_size == 0:
+                        empty += 1
+                    else:
+                        files += 1
+                        name_bytes += len(entry.name)
+    return files, name_bytes, folder_bytes, empty
+
+
+def memory(args):
+    with tempfile.TemporaryDirectory(prefix="twinseek-bench-empty-") as void:
+        baseline = measure("twinseek-cli walk, empty folder",
+                           [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", void], args.runs)
+    for tree in (os.path.abspath(t) for t in args.corpus):
+        files, name_bytes, folder_bytes, empty = tree_text(tree)
+        ours = [
+            measure("twinseek-cli walk only", [CLI, "--no-file-clones", "--min-size-mb", "0", "-q", tree],
+                    args.runs),
+            measure("twinseek-cli size", [CLI, "--compare", "size", "--no-cache", "--min-size-mb", "0",
+                                          "--max-groups", "0", "-q", tree], args.runs),
+            measure("twinseek-cli content", [CLI, "--compare", "content", "--no-cache", "--min-size-mb", "0",
+                                             "--max-groups", "0", "-q", tree], args.runs),
+        ]
+        jdupes = None if args.no_jdupes else measure("jdupes -r -q", ["jdupes", "-r", "-q", tree], args.runs)
+        print(f"\n{tree}: {files} files{f' (and {empty} empty, left out)' if empty else ''}; "
+              f"names {name_bytes / 2**20:.1f} MB, folder paths {folder_bytes / 2**20:.1f} MB (UTF-8)")
+        print(f"{'command':<32} {'median s':>9} {'peak MB':>8} {'B/file':>7} {'/ jdupes':>8}")
+        for r in ours:
+            against = f"{r['rss'] / jdupes['rss']:8.2f}" if jdupes else f"{'-':>8}"
+            print(f"{r['name']:<32} {r['time']:9.3f} {r['rss'] / 2**20:8.1f} {r['rss'] / max(1, files):7.0f} "
+                  f"{against}")
+        for r in ([jdupes] if jdupes else []) + [baseline]:
+            print(f"{r['name']:<32} {r['time']:9.3f} {r['rss'] / 2**20:8.1f}")
+        beyond = (ours[0]["rss"] - baseline["rss"] - name_bytes) / max(1, files)
+        print(f"walk: {beyond:.0f} bytes per file beyond its name "
+              f"(peak {ours[0]['rss'] / 2**20:.1f} MB - empty-folder walk {baseline['rss'] / 2**20:.1f} MB "
+              f"- names {name_bytes / 2**20:.1f} MB, over {files} files)")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("what", choices=["walk", "folders", "clones", "peers", "rescan", "edits"])
+    parser.add_argument("what", choices=["walk", "folders", "clones", "peers", "rescan", "edits", "memory"])
     parser.add_argument("corpus", nargs="+")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--cold", action="store_true", help="peers: drop the page cache before each run")
+    parser.add_argument("--no-jdupes", action="store_true", help="memory: leave jdupes out")
     parser.add_argument("--with-rmlint", action="store_true",
                         help="folders: add rmlint's duplicate-directory mode (slow: it reads contents)")
     args = parser.parse_args()
-    if args.what != "peers":
+    if args.what not in ("peers", "memory"):
         if len(args.corpus) != 1:
             parser.error(f"{args.what} takes one corpus")
         args.corpus = args.corpus[0]
-    {"walk": walk, "peers": peers, "folders": folders, "clones": clones, "rescan": rescan, "edits": edits}[args.what](args)
+    {"walk": walk, "peers": peers, "folders": folders, "clones": clones, "rescan": rescan, "edits": edits,
+     "memory": memory}[args.what](args)
 
 
 if __name__ == "__main__":
