@@ -324,7 +324,12 @@ std::vector<TTarget> HashTargets(const TStopToken& stop, const TFileList& files)
             bySize.emplace_back(files[i]->Size, static_cast<std::uint32_t>(i));
     }
     const TBuckets buckets = MakeBuckets(std::move(bySize));
+    std::size_t candidates = 0;
+    for (std::size_t b = 0; b < buckets.Count(); ++b)
+        if (const std::size_t n = buckets.Bucket(b).size(); n >= 2)
+            candidates += n;
     std::vector<TTarget> targets;
+    targets.reserve(candidates);  // sized once: a million small files are all candidates
     std::uint32_t group = 0;
     for (std::size_t b = 0; b < buckets.Count() && !stop.Requested(); ++b) {
         const auto bucket = buckets.Bucket(b);

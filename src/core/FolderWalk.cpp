@@ -322,6 +322,10 @@ void CollectFiles(TScanHost& host, const TStopToken& stop, TScanState& state) {
             }
         }
     }
+    // The path index and the identities serve the walk alone: no later phase looks a path
+    // up, and for a million files they hold tens of megabytes the hashing can use.
+    state.FileMap.Clear();
+    state.CollectedIds.Clear();
     host.SetProgressPosition(0);
     const auto collected = static_cast<std::int64_t>(files.size());
     host.SetStatus(

@@ -1,6 +1,6 @@
 #pragma once
-// What a scan collects and the phases after the walk read: the records, their index by path
-// and the identities already taken.
+// What a scan collects and the phases after the walk read: the records; and, while the walk
+// runs, their index by path and the identities already taken.
 #include "core/FileInfo.h"
 
 struct TScanState {
