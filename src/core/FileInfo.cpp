@@ -59,8 +59,8 @@ void ForEachUnit(const char* bytes, std::size_t length, TUnit unit) {
     }
 }
 
-void AppendName(const TPackedName& name, Text& out) {
-    ForEachUnit(name.Bytes, name.Length, [&](char16_t c) { out += c; });
+void AppendName(const char* bytes, std::size_t length, Text& out) {
+    ForEachUnit(bytes, length, [&](char16_t c) { out += c; });
 }
 
 // FNV-1a over the code units, letter case folded where the key ignores it; continued from
@@ -100,9 +100,9 @@ std::size_t NameStart(TextView path) {
 }  // namespace
 
 void TFileInfo::AssignFullPath(Text& path) const {
-    path.reserve(FName.Folder->Path.size() + FName.Length);
-    path.assign(FName.Folder->Path);
-    AppendName(FName, path);
+    path.reserve(FFolder->Path.size() + FNameLength);
+    path.assign(FFolder->Path);
+    AppendName(FNameBytes, FNameLength, path);
 }
 
 Text TFileInfo::FullPath() const {
@@ -113,14 +113,14 @@ Text TFileInfo::FullPath() const {
 
 Text TFileInfo::Name() const {
     Text name;
-    name.reserve(FName.Length);
-    AppendName(FName, name);
+    name.reserve(FNameLength);
+    AppendName(FNameBytes, FNameLength, name);
     return name;
 }
 
 Text TFileInfo::Directory() const {
     // The directory of any name in the folder: the name's own units do not matter.
-    return Platform::DirectoryOf(FName.Folder->Path + u'x', Platform::NativeSyntax);
+    return Platform::DirectoryOf(FFolder->Path + u'x', Platform::NativeSyntax);
 }
 
 void TFileInfo::SetContentHash(const Platform::TSha1Digest& digest) {
@@ -184,7 +184,9 @@ TFileInfo* TFileList::Add(const TPackedName& name) {
         FBlocks.push_back(std::make_unique<TFileInfo[]>(BlockRecords));
     TFileInfo* record = (*this)[FCount++];
     *record = TFileInfo();
-    record->FName = name;
+    record->FFolder = name.Folder;
+    record->FNameBytes = name.Bytes;
+    record->FNameLength = name.Length;
     return record;
 }
 
@@ -219,10 +221,10 @@ void TFileList::clear() {
 std::uint64_t TFileMap::KeyHash(const TFileInfo& file) const {
     TPathKeyHasher hasher{FoldsCase(FSyntax)};
     if (FSyntax == Platform::NativeSyntax)
-        hasher.State = file.FName.Folder->NativeKey;
+        hasher.State = file.FFolder->NativeKey;
     else
-        hasher.Add(file.FName.Folder->Path);
-    ForEachUnit(file.FName.Bytes, file.FName.Length, [&](char16_t c) { hasher.Add(c); });
+        hasher.Add(file.FFolder->Path);
+    ForEachUnit(file.FNameBytes, file.FNameLength, [&](char16_t c) { hasher.Add(c); });
     return hasher.Final();
 }
 
@@ -231,7 +233,7 @@ bool TFileMap::SameKey(const TFileInfo& file, TextView path) const {
     auto same = [fold](char16_t a, char16_t b) {
         return a == b || (fold && Platform::LowerCaseChar(a) == Platform::LowerCaseChar(b));
     };
-    const TextView folder = file.FName.Folder->Path;
+    const TextView folder = file.FFolder->Path;
     if (path.size() < folder.size())
         return false;
     for (std::size_t i = 0; i < folder.size(); ++i)
@@ -239,7 +241,7 @@ bool TFileMap::SameKey(const TFileInfo& file, TextView path) const {
             return false;
     std::size_t at = folder.size();
     bool equal = true;
-    ForEachUnit(file.FName.Bytes, file.FName.Length, [&](char16_t c) {
+    ForEachUnit(file.FNameBytes, file.FNameLength, [&](char16_t c) {
         equal = equal && at < path.size() && same(c, path[at]);
         ++at;
     });

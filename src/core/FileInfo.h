@@ -53,7 +53,7 @@ public:
     Text Name() const;
     // The folder as a list row shows it: without its separator, except for a root.
     Text Directory() const;
-    const TFileFolder& Folder() const { return *FName.Folder; }
+    const TFileFolder& Folder() const { return *FFolder; }
 
     // The SHA-1 digest of the content, once the hashing phase has stored one.
     bool HasContentHash() const { return FHasHash; }
@@ -67,7 +67,10 @@ private:
     friend class TFileList;
     friend class TFileMap;
 
-    TPackedName FName;
+    // The packed name's parts side by side, not as a TPackedName, which would pad the record.
+    const TFileFolder* FFolder = nullptr;
+    const char* FNameBytes = nullptr;
+    std::uint16_t FNameLength = 0;
     bool FHasHash = false;
     Platform::TSha1Digest FDigest{};
 };
