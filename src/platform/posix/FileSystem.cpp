@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 #include "platform/posix/PathAt.h"
 
@@ -92,7 +93,8 @@ TListStatus List(const Text& folder, std::vector<TDirEntry>& entries, TFileId* f
         at ? ::openat(at.Dir(), at.Name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK) : -1;
     if (fd < 0)
         return errno == EACCES || errno == EPERM ? TListStatus::lsDenied : TListStatus::lsFailed;
-    DIR* dir = ::fdopendir(fd);
+    // Closed on every way out: a listing can end in an exception (memory, say).
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::fdopendir(fd), ::closedir);
     if (dir == nullptr) {
         ::close(fd);
         return TListStatus::lsFailed;
@@ -105,7 +107,7 @@ TListStatus List(const Text& folder, std::vector<TDirEntry>& entries, TFileId* f
     TListStatus status = TListStatus::lsOk;
     for (;;) {
         errno = 0;
-        const dirent* entry = ::readdir(dir);
+        const dirent* entry = ::readdir(dir.get());
         if (entry == nullptr) {
             // A folder removed while it is read ends with an error: it lists as gone.
             if (errno != 0) {
@@ -122,7 +124,6 @@ TListStatus List(const Text& folder, std::vector<TDirEntry>& entries, TFileId* f
         if (measure && !out.IsFolder)
             out.Measured = StatusAt(fd, entry->d_name, out.Status);
     }
-    ::closedir(dir);
     return status;
 }
 
