@@ -53,6 +53,18 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
     ++groupNo;
 }
 
+Text ItemText(const TListItem& item, int column) {
+    if (column == 0)
+        return item.Caption;
+    return column > 0 && column <= static_cast<int>(item.SubItems.size())
+               ? item.SubItems[column - 1]
+               : Text();
+}
+
+int ItemColumnCount(const TListItem& item) {
+    return 1 + static_cast<int>(item.SubItems.size());
+}
+
 void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
                  std::int64_t totalSize, int& groupNo) {
     lvDirs.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));

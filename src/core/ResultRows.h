@@ -43,6 +43,12 @@ Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator);
 void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo);
 
+// The text of a row's column, as every list, listing and export shows it; empty beyond the
+// row's columns.
+Text ItemText(const TListItem& item, int column);
+// The columns a row has texts for: the caption and each sub-item.
+int ItemColumnCount(const TListItem& item);
+
 // Total bytes below each directory, by directory key.
 using TDirSizes = std::unordered_map<Text, std::int64_t>;
 // A directory's total; 0 for one not measured.

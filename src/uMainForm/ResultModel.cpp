@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/FileInfo.h"
+#include "core/ResultRows.h"
 #include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
@@ -207,28 +208,29 @@ void TResultModel::RebuildOrder() {
 void TResultModel::SortOrder() {
     const int column = FSortColumn;
     const bool descending = FSortOrder == Qt::DescendingOrder;
-    const auto textOf = [this, column](int item) -> TextView {
-        const TListItem& listItem = FItems[item];
-        if (column == 0)
-            return listItem.Caption;
-        if (column - 1 < static_cast<int>(listItem.SubItems.size()))
-            return listItem.SubItems[column - 1];
-        return {};
-    };
+    // ItemText may make a row's text when asked: each group's are made once, not per
+    // comparison.
+    std::vector<std::pair<Text, int>> keyed;  // text and item
     // Equal texts keep the listing order, in either direction.
-    const auto before = [&](int a, int b) {
-        const int order = NaturalCompare(textOf(a), textOf(b));
+    const auto before = [descending](const std::pair<Text, int>& a, const std::pair<Text, int>& b) {
+        const int order = NaturalCompare(a.first, b.first);
         if (order != 0)
             return descending ? order > 0 : order < 0;
-        return a < b;
+        return a.second < b.second;
     };
     for (std::size_t g = 0; g + 1 < FOrderStart.size(); ++g) {
         int* first = FOrderItems.data() + FOrderStart[g];
         int* last = FOrderItems.data() + FOrderStart[g + 1];
-        if (column <= 0)
+        if (column <= 0) {
             std::sort(first, last);
-        else
-            std::sort(first, last, before);
+            continue;
+        }
+        keyed.clear();
+        for (const int* item = first; item != last; ++item)
+            keyed.emplace_back(ItemText(FItems[*item], column), *item);
+        std::sort(keyed.begin(), keyed.end(), before);
+        for (const auto& [text, item] : keyed)
+            *first++ = item;
     }
 }
 
@@ -429,7 +431,7 @@ Text TResultModel::PathOf(int itemIndex) const {
     const TListItem& item = FItems[itemIndex];
     if (FPathSource == TItemPath::ipFileRecord)
         return item.Data != nullptr ? item.Data->FullPath() : Text();
-    return item.SubItems.empty() ? Text() : item.SubItems.front();
+    return ItemText(item, 1);
 }
 
 bool TResultModel::IsShown(int itemIndex) const {
@@ -583,14 +585,14 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case GroupRowRole:
             return false;
-        case Qt::DisplayRole:
-            if (index.column() == 0)
-                return Q(listItem.Caption);
-            if (index.column() - 1 >= static_cast<int>(listItem.SubItems.size()))
+        case Qt::DisplayRole: {
+            if (index.column() >= ItemColumnCount(listItem))
                 return {};
-            if (FLeftToRightData)
-                return Q(LeftToRightRun(listItem.SubItems[index.column() - 1]));
-            return Q(listItem.SubItems[index.column() - 1]);
+            const Text text = ItemText(listItem, index.column());
+            if (FLeftToRightData && index.column() > 0)
+                return Q(LeftToRightRun(text));
+            return Q(text);
+        }
         case Qt::CheckStateRole:
             if (index.column() != 0)
                 return {};
