@@ -35,34 +35,44 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo) {
     lvFiles.AddGroup(groupNo,
                      TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
-    const Text caption = Platform::IntToText(groupNo);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const TFileInfo* file = files[i];
         TListItem item;
-        item.Caption = caption;
-        // Moved in, not copied from an initializer list: a list can hold 100,000 rows.
-        item.SubItems.reserve(3);
-        item.SubItems.emplace_back(file->Name());
-        item.SubItems.push_back(file->Directory());
-        item.SubItems.push_back(FormatSizeMB(file->Size));
-        item.GroupId = groupNo;
+        item.GroupId = groupNo;  // also the row's first column
         item.Checked = i != 0;
-        item.Data = file;
+        item.Data = files[i];
         lvFiles.AddItem(std::move(item));
     }
     ++groupNo;
 }
 
 Text ItemText(const TListItem& item, int column) {
-    if (column == 0)
-        return item.Caption;
-    return column > 0 && column <= static_cast<int>(item.SubItems.size())
-               ? item.SubItems[column - 1]
-               : Text();
+    if (item.Texts != nullptr) {
+        if (column == 0)
+            return item.Texts->Caption;
+        const std::vector<Text>& subItems = item.Texts->SubItems;
+        return column > 0 && column <= static_cast<int>(subItems.size()) ? subItems[column - 1]
+                                                                         : Text();
+    }
+    if (item.Data == nullptr)
+        return {};
+    switch (column) {
+        case 0:
+            return item.GroupId >= 0 ? Platform::IntToText(item.GroupId) : Text();
+        case 1:
+            return item.Data->Name();
+        case 2:
+            return item.Data->Directory();
+        case 3:
+            return FormatSizeMB(item.Data->Size);
+        default:
+            return {};
+    }
 }
 
 int ItemColumnCount(const TListItem& item) {
-    return 1 + static_cast<int>(item.SubItems.size());
+    if (item.Texts != nullptr)
+        return 1 + static_cast<int>(item.Texts->SubItems.size());
+    return item.Data != nullptr ? static_cast<int>(FileColumnCaptions.size()) : 1;
 }
 
 void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirSizes& sizes,
@@ -70,13 +80,7 @@ void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs, const TDirS
     lvDirs.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
     const int groupId = lvDirs.GroupAt(lvDirs.GroupCount() - 1).GroupId;
     const Text caption = Platform::IntToText(groupNo);
-    for (const Text& dir : dirs) {
-        TListItem item;
-        item.Caption = caption;
-        item.SubItems = {dir, FormatSizeMB(DirSize(sizes, dir))};
-        item.GroupId = groupId;
-        item.Checked = false;
-        lvDirs.AddItem(std::move(item));
-    }
+    for (const Text& dir : dirs)
+        lvDirs.AddItem(TListItem(caption, {dir, FormatSizeMB(DirSize(sizes, dir))}, groupId));
     ++groupNo;
 }
