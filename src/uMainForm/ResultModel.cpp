@@ -12,6 +12,26 @@
 #include "uMainForm/GroupTitle.h"
 #include "uMainForm/RowOrder.h"
 
+namespace {
+
+// A size as FormatSizeMB writes it with that unit: "-12.34 MB", any decimal separator.
+bool IsSizeText(TextView text, TextView unit) {
+    if (!text.ends_with(unit))
+        return false;
+    TextView number = text.substr(0, text.size() - unit.size());
+    if (number.starts_with(u'-'))
+        number.remove_prefix(1);
+    if (number.size() < 4)
+        return false;
+    const std::size_t separator = number.size() - 3;
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if ((number[i] >= u'0' && number[i] <= u'9') == (i == separator))
+            return false;
+    return true;
+}
+
+}  // namespace
+
 TResultModel::TResultModel(std::vector<Text> columns, TItemPath pathSource, QObject* parent)
     : QAbstractItemModel(parent),
       TMemoryResultList(std::move(columns)),
@@ -442,15 +462,32 @@ void TResultModel::RetitleGroups() {
     const int current = CurrentLanguageIndex;
     const TTitleTexts now = TitleTextsIn(current);
     std::unordered_map<int, TTitleTexts> made;  // by language
+    const auto textsIn = [&made](int language) -> const TTitleTexts& {
+        auto texts = made.find(language);
+        if (texts == made.end())
+            texts = made.emplace(language, TitleTextsIn(language)).first;
+        return texts->second;
+    };
+    // File rows write their sizes in the current language whenever they are shown; rows that
+    // keep their texts wrote theirs in their group's language, and get the current unit.
+    for (TListItem& item : FItems) {
+        if (item.Texts == nullptr || item.Texts->SubItems.empty())
+            continue;
+        const auto language = FHeaderLanguage.find(item.GroupId);
+        if (language == FHeaderLanguage.end() || language->second == current)
+            continue;
+        Text& size = item.Texts->SubItems.back();
+        const Text& unit = textsIn(language->second).Unit;
+        if (IsSizeText(size, unit))
+            size.replace(size.size() - unit.size(), unit.size(), now.Unit);
+    }
     bool changed = false;
     for (TListGroup& group : FGroups) {
         const auto language = FHeaderLanguage.find(group.GroupId);
         if (language == FHeaderLanguage.end() || language->second == current)
             continue;
-        auto texts = made.find(language->second);
-        if (texts == made.end())
-            texts = made.emplace(language->second, TitleTextsIn(language->second)).first;
-        if (const std::optional<TGroupTitle> title = ParseGroupTitle(group.Header, texts->second)) {
+        if (const std::optional<TGroupTitle> title =
+                ParseGroupTitle(group.Header, textsIn(language->second))) {
             try {
                 group.Header = FormatGroupTitle(*title, now);
                 changed = true;
@@ -462,6 +499,9 @@ void TResultModel::RetitleGroups() {
     }
     if (changed && !FChanged && PublishedGroups() > 0)
         emit dataChanged(index(0, 0), index(PublishedGroups() - 1, 0), {Qt::DisplayRole});
+    // The rows' sizes: one repaint rather than a signal per group.
+    if (FView)
+        FView->viewport()->update();
 }
 
 void TResultModel::SetLeftToRightData(bool on) {

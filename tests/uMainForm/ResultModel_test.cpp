@@ -7,6 +7,7 @@
 #include "core/FileInfo.h"
 #include "core/ResultList.h"
 #include "core/ResultRows.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"
 #include "uMainForm/ListSummary.h"
@@ -357,6 +358,58 @@ TEST_F(ResultModelTest, HeadersAreWrittenAgainInTheLanguageThatIsCurrent) {
     EXPECT_EQ(Model.index(0, 0).data().toString(), "Group 1 (\u20662.50 MB\u2069)");
     EXPECT_EQ(Model.index(0, 2, Model.index(0, 0)).data().toString(), "\u2066/dir\u2069");
     EXPECT_EQ(ItemText(Model.ItemAt(0), 2), u"/dir");
+    ResetTranslations();
+}
+
+// Rows listed in one language show their sizes in the language switched to, as their headers
+// do: file rows because they make their texts when shown, folder rows rewritten in place.
+TEST(ResultModelLanguage, ListedSizesFollowALiveSwitch) {
+    TranslationTable = {{u"English", u"en", u"Group %d (%s)", u" MB"},
+                        {u"Fran\u00E7ais", u"fr", u"Groupe %d (%s)", u" Mo"}};
+    CurrentLanguageIndex = 0;
+    TFileList records;
+    TResultModel files({u"Group", u"File name", u"Directory", u"File size (MB)"});
+    TResultModel dirs({u"Group", u"Directory", u"Size"}, TItemPath::ipFirstSubItem);
+    int groupNo = 1;
+    AddFileGroup(files, {records.Add(u"/a/x.bin", 1572864), records.Add(u"/b/x.bin", 1572864)},
+                 3145728, groupNo);
+    groupNo = 1;
+    AddDirGroup(dirs, {u"/a", u"/b MB"}, {{u"/a", 1572864}, {u"/b MB", 1572864}}, 3145728, groupNo);
+    dirs.AddItem({u"1", {u"/c", u"not a size MB"}, 1});
+    QCoreApplication::processEvents();
+    const auto sizes = [](const TResultModel& list) {
+        std::vector<QString> shown;
+        const QModelIndex header = list.index(0, 0);
+        for (int r = 0; r < list.rowCount(header); ++r)
+            shown.push_back(list.index(r, list.columnCount() - 1, header).data().toString());
+        return shown;
+    };
+    // 1.5 MB as the lists write it with a unit, and the locale's separator.
+    const QString sep = Q(FormatSizeMB(0)).mid(1, 1);
+    const QString size = "1" + sep + "50";
+    const auto both = [&](const char* unit) {
+        return std::vector<QString>{size + unit, size + unit};
+    };
+    const auto withOther = [&](const char* unit) {
+        return std::vector<QString>{size + unit, size + unit, "not a size MB"};
+    };
+    EXPECT_EQ(sizes(files), both(" MB"));
+    EXPECT_EQ(sizes(dirs), withOther(" MB"));
+
+    CurrentLanguageIndex = 1;
+    files.RetitleGroups();
+    dirs.RetitleGroups();
+    EXPECT_EQ(files.index(0, 0).data().toString(), "Groupe 1 (3" + sep + "00 Mo)");
+    EXPECT_EQ(sizes(files), both(" Mo"));
+    // Only the size column, and only a size: a path or another text keeps its letters.
+    EXPECT_EQ(sizes(dirs), withOther(" Mo"));
+    EXPECT_EQ(ItemText(dirs.ItemAt(1), 1), u"/b MB");
+    // The export and the listing read the same texts.
+    EXPECT_EQ(ItemText(files.ItemAt(0), 3), ToText(sizes(files)[0]));
+
+    CurrentLanguageIndex = 0;
+    dirs.RetitleGroups();
+    EXPECT_EQ(sizes(dirs), withOther(" MB"));
     ResetTranslations();
 }
 
