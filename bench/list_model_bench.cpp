@@ -17,6 +17,7 @@
 #include "core/CheckMarks.h"
 #include "core/FileInfo.h"
 #include "core/ResultList.h"
+#include "core/ResultRows.h"
 #include "uMainForm/ResultModel.h"
 #include "uMainForm/ResultView.h"
 
@@ -49,11 +50,13 @@ int main(int argc, char** argv) {
     const bool scroll = !(argc > 2 && std::string(argv[2]) == "--no-scroll");
 
     TResultModel model({u"Group", u"File name", u"Directory", u"File size (MB)"});
-    // The records the rows point to, as a scan keeps them; the filter reads their paths.
+    // The records the rows point to, as a scan keeps them: the rows and the filter read them.
+    // 4.11 MB each.
     TFileList records;
     for (int i = 0; i < rows; ++i)
         records.Add(u"/home/someone/Pictures/2021/Summer holidays/day " + Number(i % 97) +
-                    u"/holiday_picture_" + Number(i) + u".jpg");
+                        u"/holiday_picture_" + Number(i) + u".jpg",
+                    4309647);
     TResultView view;
     view.SetResultModel(&model);
     view.resize(1100, 600);
@@ -64,22 +67,15 @@ int main(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
     {
+        // As a scan lists its groups.
         TListUpdateGuard update(model);
         int groupNo = 1;
-        for (int i = 0; i < rows; ++groupNo) {
-            model.AddGroup(groupNo, u"Group " + Number(groupNo) + u" (12.34 MB)");
-            for (int k = 0; k < 3 && i < rows; ++k, ++i) {
-                TListItem item;
-                item.Caption = Number(groupNo);
-                item.SubItems = {
-                    u"holiday_picture_" + Number(i) + u".jpg",
-                    u"/home/someone/Pictures/2021/Summer holidays/day " + Number(i % 97),
-                    u"4.11 MB"};
-                item.GroupId = groupNo;
-                item.Checked = k != 0;
-                item.Data = records[static_cast<std::size_t>(i)];
-                model.AddItem(std::move(item));
-            }
+        std::vector<TFileInfo*> group;
+        for (int i = 0; i < rows;) {
+            group.clear();
+            for (int k = 0; k < 3 && i < rows; ++k, ++i)
+                group.push_back(records[static_cast<std::size_t>(i)]);
+            AddFileGroup(model, group, 3 * 4309647, groupNo);
         }
     }
     const qint64 listed = clock.elapsed();

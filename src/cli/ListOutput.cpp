@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/ResultRows.h"
 #include "platform/Text.h"
 
 namespace {
@@ -71,11 +72,9 @@ std::string ListAsText(const TResultList& list) {
         for (int i : it->second) {
             const TListItem& item = list.ItemAt(i);
             out += item.Checked ? "[x]" : "[ ]";
-            out += '\t';
-            out += PrintableUtf8(item.Caption);
-            for (const Text& sub : item.SubItems) {
+            for (int c = 0; c < ItemColumnCount(item); ++c) {
                 out += '\t';
-                out += PrintableUtf8(sub);
+                out += PrintableUtf8(ItemText(item, c));
             }
             out += '\n';
         }

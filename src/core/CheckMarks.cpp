@@ -1,6 +1,7 @@
 #include "core/CheckMarks.h"
 
 #include "core/FileInfo.h"
+#include "core/ResultRows.h"
 #include "platform/PathProbe.h"
 
 namespace {
@@ -40,7 +41,7 @@ void SetAllChecked(TResultList& list, bool checked) {
 Text ItemPath(const TListItem& item, TItemPath source) {
     if (source == TItemPath::ipFileRecord)
         return item.Data != nullptr ? item.Data->FullPath() : Text();
-    return item.SubItems.empty() ? Text() : item.SubItems.front();
+    return ItemText(item, 1);
 }
 
 std::vector<Text> CheckedPaths(const TResultList& list, TItemPath source) {

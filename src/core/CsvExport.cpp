@@ -1,5 +1,6 @@
 #include "core/CsvExport.h"
 
+#include "core/ResultRows.h"
 #include "platform/FileWrite.h"
 
 namespace {
@@ -26,10 +27,10 @@ std::string ListViewToCsv(const TResultList& list) {
     csv += "\r\n";
     for (int i = 0; i < list.ItemCount(); ++i) {
         const TListItem& item = list.ItemAt(i);
-        AppendQuoted(csv, item.Caption);
-        for (const Text& sub : item.SubItems) {
-            csv += ',';
-            AppendQuoted(csv, sub);
+        for (int c = 0; c < ItemColumnCount(item); ++c) {
+            if (c > 0)
+                csv += ',';
+            AppendQuoted(csv, ItemText(item, c));
         }
         csv += "\r\n";
     }

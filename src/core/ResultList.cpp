@@ -1,5 +1,24 @@
 #include "core/ResultList.h"
 
+TListItem::TListItem(Text caption, std::vector<Text> subItems, int groupId, bool checked,
+                     const TFileInfo* data)
+    : Texts(std::make_unique<TItemTexts>(TItemTexts{std::move(caption), std::move(subItems)})),
+      GroupId(groupId),
+      Checked(checked),
+      Data(data) {}
+
+TListItem::TListItem(const TListItem& other)
+    : Texts(other.Texts ? std::make_unique<TItemTexts>(*other.Texts) : nullptr),
+      GroupId(other.GroupId),
+      Checked(other.Checked),
+      Data(other.Data) {}
+
+TListItem& TListItem::operator=(const TListItem& other) {
+    if (this != &other)
+        *this = TListItem(other);
+    return *this;
+}
+
 void ClearListGroups(TResultList& list) {
     while (list.GroupCount() > 0)
         list.DeleteGroup(0);

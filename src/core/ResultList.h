@@ -1,19 +1,37 @@
 #pragma once
 // The list-view operations that listings and result actions rely on, and an in-memory list
 // that holds them (the window's item model builds on it).
+#include <memory>
 #include <vector>
 
 #include "platform/Text.h"
 
 class TFileInfo;
 
-struct TListItem {
+// The texts of a row that keeps its own.
+struct TItemTexts {
     Text Caption;                // the first column
     std::vector<Text> SubItems;  // the further columns, in order
-    int GroupId = -1;            // -1: in no group
+};
+
+// A row. A list can hold 100,000s of file rows, so a row of the File Clones list keeps no
+// texts: ItemText (ResultRows.h) makes them from its record when they are shown or written.
+struct TListItem {
+    TListItem() = default;
+    // A row that shows the texts given, such as a row of the Folder Clones list.
+    TListItem(Text caption, std::vector<Text> subItems, int groupId = -1, bool checked = false,
+              const TFileInfo* data = nullptr);
+    TListItem(const TListItem& other);
+    TListItem& operator=(const TListItem& other);
+    TListItem(TListItem&&) noexcept = default;
+    TListItem& operator=(TListItem&&) noexcept = default;
+
+    std::unique_ptr<TItemTexts> Texts;  // none: the texts are made from the record
+    int GroupId = -1;                   // -1: in no group
     bool Checked = false;
     const TFileInfo* Data = nullptr;  // not owned
 };
+static_assert(sizeof(TListItem) <= 2 * sizeof(void*) + 8, "a file row is two pointers and marks");
 
 struct TListGroup {
     int GroupId = -1;

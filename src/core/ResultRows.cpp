@@ -30,22 +30,44 @@ void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo) {
     lvFiles.AddGroup(groupNo,
                      TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
-    const Text caption = Platform::IntToText(groupNo);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const TFileInfo* file = files[i];
         TListItem item;
-        item.Caption = caption;
-        // Moved in, not copied from an initializer list: a list can hold 100,000 rows.
-        item.SubItems.reserve(3);
-        item.SubItems.emplace_back(file->Name());
-        item.SubItems.push_back(file->Directory());
-        item.SubItems.push_back(FormatSizeMB(file->Size));
-        item.GroupId = groupNo;
+        item.GroupId = groupNo;  // also the row's first column
         item.Checked = i != 0;
-        item.Data = file;
+        item.Data = files[i];
         lvFiles.AddItem(std::move(item));
     }
     ++groupNo;
+}
+
+Text ItemText(const TListItem& item, int column) {
+    if (item.Texts != nullptr) {
+        if (column == 0)
+            return item.Texts->Caption;
+        const std::vector<Text>& subItems = item.Texts->SubItems;
+        return column > 0 && column <= static_cast<int>(subItems.size()) ? subItems[column - 1]
+                                                                         : Text();
+    }
+    if (item.Data == nullptr)
+        return {};
+    switch (column) {
+        case 0:
+            return item.GroupId >= 0 ? Platform::IntToText(item.GroupId) : Text();
+        case 1:
+            return item.Data->Name();
+        case 2:
+            return item.Data->Directory();
+        case 3:
+            return FormatSizeMB(item.Data->Size);
+        default:
+            return {};
+    }
+}
+
+int ItemColumnCount(const TListItem& item) {
+    if (item.Texts != nullptr)
+        return 1 + static_cast<int>(item.Texts->SubItems.size());
+    return item.Data != nullptr ? static_cast<int>(FileColumnCaptions.size()) : 1;
 }
 
 void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs,
@@ -53,13 +75,8 @@ void AddDirGroup(TResultList& lvDirs, const std::vector<Text>& dirs,
     lvDirs.AddGroup(groupNo, TranslateFormat(u"Group %d (%s)", {groupNo, FormatSizeMB(totalSize)}));
     const int groupId = lvDirs.GroupAt(lvDirs.GroupCount() - 1).GroupId;
     const Text caption = Platform::IntToText(groupNo);
-    for (std::size_t i = 0; i < dirs.size(); ++i) {
-        TListItem item;
-        item.Caption = caption;
-        item.SubItems = {dirs[i], FormatSizeMB(i < sizes.size() ? sizes[i] : 0)};
-        item.GroupId = groupId;
-        item.Checked = false;
-        lvDirs.AddItem(std::move(item));
-    }
+    for (std::size_t i = 0; i < dirs.size(); ++i)
+        lvDirs.AddItem(
+            TListItem(caption, {dirs[i], FormatSizeMB(i < sizes.size() ? sizes[i] : 0)}, groupId));
     ++groupNo;
 }

@@ -38,9 +38,19 @@ Text FormatSizeMB(std::int64_t bytes);
 Text FormatSizeMB(std::int64_t bytes, char16_t decimalSeparator);
 
 // One group of the File Clones list: its header, then one item per file, the first
-// unchecked and every other checked. groupNo is one higher on return.
+// unchecked and every other checked; the items refer to their records and keep no texts.
+// groupNo is one higher on return.
 void AddFileGroup(TResultList& lvFiles, const std::vector<TFileInfo*>& files,
                   std::int64_t totalSize, int& groupNo);
+
+// The text of a row's column, as every list, listing and export shows it: a row's own texts
+// when it keeps them, otherwise made from its record in the File Clones columns (the group
+// number, the name, the directory and the size in the current language); empty beyond the
+// row's columns.
+Text ItemText(const TListItem& item, int column);
+// The columns a row has texts for: the caption and each sub-item, the File Clones columns of a
+// record, or the (empty) first column alone.
+int ItemColumnCount(const TListItem& item);
 
 // One group of the Folder Clones list: its header, then one unchecked row per directory
 // with the directory key and its size (sizes[i] for dirs[i]). groupNo is one higher on

@@ -60,7 +60,8 @@ TListSummary SummarizeList(const TResultModel& list, std::size_t groupsFound) {
                 summary.BytesToFree += item.Data->Size;
         } else if (const Text path = list.PathOf(i); !path.empty()) {
             const Text folder(path);
-            if (folderBytes.emplace(folder, SizeTextBytes(item.SubItems.back())).second)
+            const Text size = ItemText(item, ItemColumnCount(item) - 1);
+            if (folderBytes.emplace(folder, SizeTextBytes(size)).second)
                 folders.push_back(folder);
         }
     }

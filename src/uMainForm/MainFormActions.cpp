@@ -7,6 +7,7 @@
 #include "core/CheckMarks.h"
 #include "core/CsvExport.h"
 #include "core/FileInfo.h"
+#include "core/ResultRows.h"
 #include "platform/FileSystem.h"
 #include "platform/Shell.h"
 #include "qtcommon/AppInfo.h"
@@ -60,7 +61,7 @@ void TMainForm::Button1Click() {
         if (!FShowInFileManager(path))
             FShowMessage(Tr(u"Could not open the location: ") + Q(path));
     } else {
-        const Text path = item.SubItems.empty() ? Text() : item.SubItems.front();
+        const Text path = ItemText(item, 1);
         if (path.empty() || !Platform::DirectoryExists(path)) {
             FShowMessage(Tr(u"Directory does not exist: ") + Q(path));
             return;

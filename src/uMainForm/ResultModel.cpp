@@ -5,11 +5,32 @@
 #include <algorithm>
 
 #include "core/FileInfo.h"
+#include "core/ResultRows.h"
 #include "qtcommon/QtText.h"
 #include "translation/TextFormat.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"
 #include "uMainForm/RowOrder.h"
+
+namespace {
+
+// A size as FormatSizeMB writes it with that unit: "-12.34 MB", any decimal separator.
+bool IsSizeText(TextView text, TextView unit) {
+    if (!text.ends_with(unit))
+        return false;
+    TextView number = text.substr(0, text.size() - unit.size());
+    if (number.starts_with(u'-'))
+        number.remove_prefix(1);
+    if (number.size() < 4)
+        return false;
+    const std::size_t separator = number.size() - 3;
+    for (std::size_t i = 0; i < number.size(); ++i)
+        if ((number[i] >= u'0' && number[i] <= u'9') == (i == separator))
+            return false;
+    return true;
+}
+
+}  // namespace
 
 TResultModel::TResultModel(std::vector<Text> columns, TItemPath pathSource, QObject* parent)
     : QAbstractItemModel(parent),
@@ -207,28 +228,29 @@ void TResultModel::RebuildOrder() {
 void TResultModel::SortOrder() {
     const int column = FSortColumn;
     const bool descending = FSortOrder == Qt::DescendingOrder;
-    const auto textOf = [this, column](int item) -> TextView {
-        const TListItem& listItem = FItems[item];
-        if (column == 0)
-            return listItem.Caption;
-        if (column - 1 < static_cast<int>(listItem.SubItems.size()))
-            return listItem.SubItems[column - 1];
-        return {};
-    };
+    // ItemText may make a row's text when asked: each group's are made once, not per
+    // comparison.
+    std::vector<std::pair<Text, int>> keyed;  // text and item
     // Equal texts keep the listing order, in either direction.
-    const auto before = [&](int a, int b) {
-        const int order = NaturalCompare(textOf(a), textOf(b));
+    const auto before = [descending](const std::pair<Text, int>& a, const std::pair<Text, int>& b) {
+        const int order = NaturalCompare(a.first, b.first);
         if (order != 0)
             return descending ? order > 0 : order < 0;
-        return a < b;
+        return a.second < b.second;
     };
     for (std::size_t g = 0; g + 1 < FOrderStart.size(); ++g) {
         int* first = FOrderItems.data() + FOrderStart[g];
         int* last = FOrderItems.data() + FOrderStart[g + 1];
-        if (column <= 0)
+        if (column <= 0) {
             std::sort(first, last);
-        else
-            std::sort(first, last, before);
+            continue;
+        }
+        keyed.clear();
+        for (const int* item = first; item != last; ++item)
+            keyed.emplace_back(ItemText(FItems[*item], column), *item);
+        std::sort(keyed.begin(), keyed.end(), before);
+        for (const auto& [text, item] : keyed)
+            *first++ = item;
     }
 }
 
@@ -429,7 +451,7 @@ Text TResultModel::PathOf(int itemIndex) const {
     const TListItem& item = FItems[itemIndex];
     if (FPathSource == TItemPath::ipFileRecord)
         return item.Data != nullptr ? item.Data->FullPath() : Text();
-    return item.SubItems.empty() ? Text() : item.SubItems.front();
+    return ItemText(item, 1);
 }
 
 bool TResultModel::IsShown(int itemIndex) const {
@@ -440,15 +462,32 @@ void TResultModel::RetitleGroups() {
     const int current = CurrentLanguageIndex;
     const TTitleTexts now = TitleTextsIn(current);
     std::unordered_map<int, TTitleTexts> made;  // by language
+    const auto textsIn = [&made](int language) -> const TTitleTexts& {
+        auto texts = made.find(language);
+        if (texts == made.end())
+            texts = made.emplace(language, TitleTextsIn(language)).first;
+        return texts->second;
+    };
+    // File rows write their sizes in the current language whenever they are shown; rows that
+    // keep their texts wrote theirs in their group's language, and get the current unit.
+    for (TListItem& item : FItems) {
+        if (item.Texts == nullptr || item.Texts->SubItems.empty())
+            continue;
+        const auto language = FHeaderLanguage.find(item.GroupId);
+        if (language == FHeaderLanguage.end() || language->second == current)
+            continue;
+        Text& size = item.Texts->SubItems.back();
+        const Text& unit = textsIn(language->second).Unit;
+        if (IsSizeText(size, unit))
+            size.replace(size.size() - unit.size(), unit.size(), now.Unit);
+    }
     bool changed = false;
     for (TListGroup& group : FGroups) {
         const auto language = FHeaderLanguage.find(group.GroupId);
         if (language == FHeaderLanguage.end() || language->second == current)
             continue;
-        auto texts = made.find(language->second);
-        if (texts == made.end())
-            texts = made.emplace(language->second, TitleTextsIn(language->second)).first;
-        if (const std::optional<TGroupTitle> title = ParseGroupTitle(group.Header, texts->second)) {
+        if (const std::optional<TGroupTitle> title =
+                ParseGroupTitle(group.Header, textsIn(language->second))) {
             try {
                 group.Header = FormatGroupTitle(*title, now);
                 changed = true;
@@ -460,6 +499,9 @@ void TResultModel::RetitleGroups() {
     }
     if (changed && !FChanged && PublishedGroups() > 0)
         emit dataChanged(index(0, 0), index(PublishedGroups() - 1, 0), {Qt::DisplayRole});
+    // The rows' sizes: one repaint rather than a signal per group.
+    if (FView)
+        FView->viewport()->update();
 }
 
 void TResultModel::SetLeftToRightData(bool on) {
@@ -583,14 +625,14 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case GroupRowRole:
             return false;
-        case Qt::DisplayRole:
-            if (index.column() == 0)
-                return Q(listItem.Caption);
-            if (index.column() - 1 >= static_cast<int>(listItem.SubItems.size()))
+        case Qt::DisplayRole: {
+            if (index.column() >= ItemColumnCount(listItem))
                 return {};
-            if (FLeftToRightData)
-                return Q(LeftToRightRun(listItem.SubItems[index.column() - 1]));
-            return Q(listItem.SubItems[index.column() - 1]);
+            const Text text = ItemText(listItem, index.column());
+            if (FLeftToRightData && index.column() > 0)
+                return Q(LeftToRightRun(text));
+            return Q(text);
+        }
         case Qt::CheckStateRole:
             if (index.column() != 0)
                 return {};

@@ -105,7 +105,8 @@ public:
     bool Replaced(const TFileInfo* record) const { return FReplaced.contains(record); }
     void ForgetReplaced() { FReplaced.clear(); }
 
-    // Writes every group header made in another language again in the current one.
+    // Writes every group header made in another language again in the current one, and the
+    // size unit of the rows that keep their own texts (file rows follow by themselves).
     void RetitleGroups();
     // Paths, names and sizes shown as left-to-right runs (for a right-to-left window).
     void SetLeftToRightData(bool on);

@@ -5,6 +5,7 @@
 
 #include "core/CheckMarks.h"
 #include "core/FileInfo.h"
+#include "core/ResultRows.h"
 #include "support/TempTree.h"
 
 namespace {
@@ -180,8 +181,8 @@ TEST(CheckMarks, DeleteGoneItemsAsksTheDiskForWhatTheRequestCovered) {
     EXPECT_EQ(files.ItemAt(0).Data->FullPath(), tree.TextPath("failed/c.txt"));
     EXPECT_EQ(files.ItemAt(1).Data->FullPath(), tree.TextPath("other/d.txt"));
     ASSERT_EQ(dirs.ItemCount(), 2);
-    EXPECT_EQ(dirs.ItemAt(0).SubItems[0], tree.TextPath("failed"));
-    EXPECT_EQ(dirs.ItemAt(1).SubItems[0], tree.TextPath("other"));
+    EXPECT_EQ(ItemText(dirs.ItemAt(0), 1), tree.TextPath("failed"));
+    EXPECT_EQ(ItemText(dirs.ItemAt(1), 1), tree.TextPath("other"));
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(files.ItemAt(i).Checked);
         EXPECT_TRUE(dirs.ItemAt(i).Checked);

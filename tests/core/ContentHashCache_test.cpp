@@ -26,9 +26,9 @@ std::string Dump(const TMemoryResultList& list) {
                U8(list.GroupAt(g).Header) + "\n";
     for (int i = 0; i < list.ItemCount(); ++i) {
         const TListItem& item = list.ItemAt(i);
-        out += std::to_string(item.GroupId) + " " + U8(item.Caption);
-        for (const Text& sub : item.SubItems)
-            out += "\t" + U8(sub);
+        out += std::to_string(item.GroupId) + " " + U8(ItemText(item, 0));
+        for (int c = 1; c < ItemColumnCount(item); ++c)
+            out += "\t" + U8(ItemText(item, c));
         out += "\n";
     }
     return out;

@@ -117,8 +117,8 @@ std::vector<Strings> ListedIn(const TMemoryResultList& dirs, const TTempTree& tr
         Strings group{U8(dirs.GroupAt(g).Header)};
         for (int i = 0; i < dirs.ItemCount(); ++i)
             if (dirs.ItemAt(i).GroupId == dirs.GroupAt(g).GroupId)
-                group.push_back(ForwardSlashes(
-                    U8(dirs.ItemAt(i).SubItems.at(0)).substr(tree.Root().size() + 1)));
+                group.push_back(
+                    ForwardSlashes(U8(ItemText(dirs.ItemAt(i), 1)).substr(tree.Root().size() + 1)));
         groups.push_back(group);
     }
     return groups;
@@ -167,9 +167,10 @@ TEST_F(DirGrouping, ThreeIdenticalTrees) {
         SCOPED_TRACE(i);
         const int group = i < 3 ? 1 : 2;
         EXPECT_EQ(item.GroupId, group);
-        EXPECT_EQ(item.Caption, Platform::IntToText(group));
-        ASSERT_EQ(item.SubItems.size(), 2u);
-        EXPECT_EQ(item.SubItems[1], u"0.00 MB");
+        ASSERT_NE(item.Texts, nullptr);  // no record to make them from
+        EXPECT_EQ(item.Texts->Caption, Platform::IntToText(group));
+        ASSERT_EQ(item.Texts->SubItems.size(), 2u);
+        EXPECT_EQ(item.Texts->SubItems[1], u"0.00 MB");
         EXPECT_FALSE(item.Checked);
         EXPECT_EQ(item.Data, nullptr);
     }
@@ -497,9 +498,10 @@ TEST(AddDirGroup, RowsUncheckedWithTheirOwnSizes) {
     EXPECT_EQ(list.GroupAt(0).GroupId, 4);
     EXPECT_EQ(U8(list.GroupAt(0).Header), "Group 4 (3.00 MB)");
     ASSERT_EQ(list.ItemCount(), 2);
-    EXPECT_EQ(list.ItemAt(0).SubItems, (std::vector<Text>{u"/a", u"1.50 MB"}));
-    EXPECT_EQ(list.ItemAt(1).SubItems, (std::vector<Text>{u"/b", u"0.00 MB"}));
-    EXPECT_EQ(list.ItemAt(1).Caption, u"4");
+    ASSERT_TRUE(list.ItemAt(0).Texts && list.ItemAt(1).Texts);
+    EXPECT_EQ(list.ItemAt(0).Texts->SubItems, (std::vector<Text>{u"/a", u"1.50 MB"}));
+    EXPECT_EQ(list.ItemAt(1).Texts->SubItems, (std::vector<Text>{u"/b", u"0.00 MB"}));
+    EXPECT_EQ(list.ItemAt(1).Texts->Caption, u"4");
     EXPECT_EQ(list.ItemAt(1).GroupId, 4);
     EXPECT_FALSE(list.ItemAt(0).Checked);
 }

@@ -216,9 +216,10 @@ TEST(AddFileGroup, LayoutOfAGroup) {
     const TFileInfo* records[] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i) {
         const TListItem& item = list.ItemAt(i);
-        std::vector<std::string> row{U8(item.Caption)};
-        for (const Text& s : item.SubItems)
-            row.push_back(U8(s));
+        EXPECT_EQ(item.Texts, nullptr);  // made from the record when asked
+        std::vector<std::string> row;
+        for (int c = 0; c < ItemColumnCount(item); ++c)
+            row.push_back(U8(ItemText(item, c)));
         EXPECT_EQ(row, rows[i]);
         EXPECT_EQ(item.GroupId, 4);
         EXPECT_EQ(item.Checked, i != 0);

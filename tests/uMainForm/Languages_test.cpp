@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "WindowFixture.h"
+#include "core/ResultRows.h"
 #include "qtcommon/QtText.h"
 #include "support/TempTree.h"
 #include "translation/TextFormat.h"
@@ -284,20 +285,25 @@ TEST_F(ArabicSwitch, GroupHeadersShowAndPathsStayLeftToRightThenFollowALiveSwitc
     const QString directory = QString::fromStdString(tree.Path("copy"));
     EXPECT_EQ(first.siblingAtColumn(1).data().toString(), "\u2066a (1).jpg\u2069");
     EXPECT_EQ(first.siblingAtColumn(2).data().toString(), "\u2066" + directory + "\u2069");
-    EXPECT_EQ(Q(list.ItemAt(0).SubItems[1]), directory);
+    EXPECT_EQ(Q(ItemText(list.ItemAt(0), 2)), directory);
     QDir().mkpath(TWINSEEK_SCREENSHOT_DIR);
     EXPECT_TRUE(form.grab().save(TWINSEEK_SCREENSHOT_DIR "/window-ar.png"));
 
-    // A live switch writes the listed headers again, in German and then in English.
+    // A live switch writes the listed headers again, in German, in French (another unit, which
+    // the rows' sizes take too) and then in English.
     auto item = [&](const char* code) { return LanguageItem(form, code); };
-    ASSERT_TRUE(item("de") && item("en"));
+    ASSERT_TRUE(item("de") && item("fr") && item("en"));
     item("de")->trigger();
     EXPECT_EQ(header.data().toString(), "Gruppe 1 (0.00 MB)");
     EXPECT_EQ(first.siblingAtColumn(2).data().toString(), directory);
     EXPECT_GT(HeaderInk(form.lvFiles, header), 20);
+    item("fr")->trigger();
+    EXPECT_EQ(header.data().toString(), "Groupe 1 (0.00 Mo)");
+    EXPECT_EQ(first.siblingAtColumn(3).data().toString(), "0.00 Mo");
     item("en")->trigger();
     EXPECT_EQ(header.data().toString(), "Group 1 (0.00 MB)");
     EXPECT_EQ(Q(list.GroupAt(0).Header), "Group 1 (0.00 MB)");
+    EXPECT_EQ(first.siblingAtColumn(3).data().toString(), "0.00 MB");
     form.close();
 }
 

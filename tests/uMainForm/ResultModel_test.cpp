@@ -7,6 +7,7 @@
 #include "core/FileInfo.h"
 #include "core/ResultList.h"
 #include "core/ResultRows.h"
+#include "qtcommon/QtText.h"
 #include "translation/Translation.h"
 #include "uMainForm/GroupTitle.h"
 #include "uMainForm/ListSummary.h"
@@ -15,12 +16,18 @@
 
 namespace {
 
+// A row with texts of its own.
 TListItem Item(int groupId, std::u16string name, bool checked = false) {
+    return TListItem(groupId < 0 ? u"" : std::u16string(1, char16_t(u'0' + groupId)),
+                     {name, u"/dir", u"0.00 MB"}, groupId, checked);
+}
+
+// A row of a record, as AddFileGroup makes it.
+TListItem FileItem(int groupId, const TFileInfo* record, bool checked = false) {
     TListItem item;
-    item.Caption = groupId < 0 ? u"" : std::u16string(1, char16_t(u'0' + groupId));
-    item.SubItems = {name, u"/dir", u"0.00 MB"};
     item.GroupId = groupId;
     item.Checked = checked;
+    item.Data = record;
     return item;
 }
 
@@ -208,9 +215,7 @@ protected:
             Model.AddGroup(id, u"Group");
             for (const char* path : paths) {
                 Records.Add(Platform::Utf8ToText(path));
-                TListItem item = Item(id, Text(Records.back()->Name()), path != paths.front());
-                item.Data = Records.back();
-                Model.AddItem(std::move(item));
+                Model.AddItem(FileItem(id, Records.back(), path != paths.front()));
             }
             ++id;
         }
@@ -254,7 +259,11 @@ TEST_F(SortAndFilterTest, RowsSortInsideTheirGroupsAndTheItemsKeepTheirOrder) {
         {1, Qt::DescendingOrder, "img10.jpg IMG2.jpg img1.jpg|b.txt a.txt|c.bin C.bin a.bin",
          ".xx.x.xx"},
         {0, Qt::AscendingOrder, listed.c_str(), ".xx.x.xx"},
-        {2, Qt::AscendingOrder, listed.c_str(), ".xx.x.xx"},  // every directory is "/dir"
+        // The records' directories; "/Photos" and "/photos" by their code units.
+        {2, Qt::AscendingOrder, "img1.jpg img10.jpg IMG2.jpg|b.txt a.txt|c.bin C.bin a.bin",
+         "x.x.x.xx"},
+        {2, Qt::DescendingOrder, "IMG2.jpg img10.jpg img1.jpg|a.txt b.txt|a.bin C.bin c.bin",
+         "x.xx.xx."},
         {-1, Qt::AscendingOrder, listed.c_str(), ".xx.x.xx"},
     };
     for (const TCase& c : cases) {
@@ -265,8 +274,8 @@ TEST_F(SortAndFilterTest, RowsSortInsideTheirGroupsAndTheItemsKeepTheirOrder) {
         EXPECT_EQ(Model.index(0, 0).data().toString(), "Group");
     }
     // The list itself, which the commands and the export read, keeps the listing order.
-    EXPECT_EQ(Model.ItemAt(0).SubItems[0], u"img10.jpg");
-    EXPECT_EQ(Model.ItemAt(2).SubItems[0], u"img1.jpg");
+    EXPECT_EQ(ItemText(Model.ItemAt(0), 1), u"img10.jpg");
+    EXPECT_EQ(ItemText(Model.ItemAt(2), 1), u"img1.jpg");
 }
 
 TEST_F(SortAndFilterTest, TheSelectionFollowsItsRowsThroughASortAndAFilter) {
@@ -319,9 +328,7 @@ TEST_F(SortAndFilterTest, TheFilterShowsWholeGroupsWithARowWhosePathHoldsTheText
     EXPECT_TRUE(Model.ItemAt(0).Checked);
     Model.DeleteItem(7);  // a.bin
     Records.Add(u"/x/b.bin");
-    TListItem added = Item(3, u"b.bin");
-    added.Data = Records.back();
-    Model.AddItem(std::move(added));
+    Model.AddItem(FileItem(3, Records.back()));
     QCoreApplication::processEvents();
     EXPECT_EQ(Shown(), "b.bin C.bin c.bin");
 }
@@ -350,7 +357,59 @@ TEST_F(ResultModelTest, HeadersAreWrittenAgainInTheLanguageThatIsCurrent) {
     Model.SetLeftToRightData(true);
     EXPECT_EQ(Model.index(0, 0).data().toString(), "Group 1 (\u20662.50 MB\u2069)");
     EXPECT_EQ(Model.index(0, 2, Model.index(0, 0)).data().toString(), "\u2066/dir\u2069");
-    EXPECT_EQ(Model.ItemAt(0).SubItems[1], u"/dir");
+    EXPECT_EQ(ItemText(Model.ItemAt(0), 2), u"/dir");
+    ResetTranslations();
+}
+
+// Rows listed in one language show their sizes in the language switched to, as their headers
+// do: file rows because they make their texts when shown, folder rows rewritten in place.
+TEST(ResultModelLanguage, ListedSizesFollowALiveSwitch) {
+    TranslationTable = {{u"English", u"en", u"Group %d (%s)", u" MB"},
+                        {u"Fran\u00E7ais", u"fr", u"Groupe %d (%s)", u" Mo"}};
+    CurrentLanguageIndex = 0;
+    TFileList records;
+    TResultModel files({u"Group", u"File name", u"Directory", u"File size (MB)"});
+    TResultModel dirs({u"Group", u"Directory", u"Size"}, TItemPath::ipFirstSubItem);
+    int groupNo = 1;
+    AddFileGroup(files, {records.Add(u"/a/x.bin", 1572864), records.Add(u"/b/x.bin", 1572864)},
+                 3145728, groupNo);
+    groupNo = 1;
+    AddDirGroup(dirs, {u"/a", u"/b MB"}, {1572864, 1572864}, 3145728, groupNo);
+    dirs.AddItem({u"1", {u"/c", u"not a size MB"}, 1});
+    QCoreApplication::processEvents();
+    const auto sizes = [](const TResultModel& list) {
+        std::vector<QString> shown;
+        const QModelIndex header = list.index(0, 0);
+        for (int r = 0; r < list.rowCount(header); ++r)
+            shown.push_back(list.index(r, list.columnCount() - 1, header).data().toString());
+        return shown;
+    };
+    // 1.5 MB as the lists write it with a unit, and the locale's separator.
+    const QString sep = Q(FormatSizeMB(0)).mid(1, 1);
+    const QString size = "1" + sep + "50";
+    const auto both = [&](const char* unit) {
+        return std::vector<QString>{size + unit, size + unit};
+    };
+    const auto withOther = [&](const char* unit) {
+        return std::vector<QString>{size + unit, size + unit, "not a size MB"};
+    };
+    EXPECT_EQ(sizes(files), both(" MB"));
+    EXPECT_EQ(sizes(dirs), withOther(" MB"));
+
+    CurrentLanguageIndex = 1;
+    files.RetitleGroups();
+    dirs.RetitleGroups();
+    EXPECT_EQ(files.index(0, 0).data().toString(), "Groupe 1 (3" + sep + "00 Mo)");
+    EXPECT_EQ(sizes(files), both(" Mo"));
+    // Only the size column, and only a size: a path or another text keeps its letters.
+    EXPECT_EQ(sizes(dirs), withOther(" Mo"));
+    EXPECT_EQ(ItemText(dirs.ItemAt(1), 1), u"/b MB");
+    // The export and the listing read the same texts.
+    EXPECT_EQ(ItemText(files.ItemAt(0), 3), ToText(sizes(files)[0]));
+
+    CurrentLanguageIndex = 0;
+    dirs.RetitleGroups();
+    EXPECT_EQ(sizes(dirs), withOther(" MB"));
     ResetTranslations();
 }
 
@@ -407,11 +466,7 @@ TEST(ListSummary, SpaceToFreeCountsEachFileOnceAndFoldersWithoutWhatTheyHold) {
     TFileInfo& big = *records.Add(u"/a/big", 3 * 1048576);
     TFileInfo& small = *records.Add(u"/b/small", 1000);
     TResultModel files({u"Group", u"File name", u"Directory", u"File size (MB)"});
-    const auto file = [](int group, TFileInfo* record, bool checked) {
-        TListItem item = Item(group, Text(record->Name()), checked);
-        item.Data = record;
-        return item;
-    };
+    const auto file = FileItem;
     files.AddGroup(1, u"Group 1");
     files.AddItem(file(1, &big, false));
     files.AddItem(file(1, &big, true));  // the same record twice counts once
